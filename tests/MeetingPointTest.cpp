@@ -1,0 +1,123 @@
+#include "GeometryChecks.h"
+#include "Utmypoint.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <ostream>
+#include <random>
+
+namespace {
+
+using checks::DistanceToLine;
+using checks::kEpsilon;
+
+struct TwoLines {
+  TMyPoint P0;
+  TMyPoint P1;
+  TMyPoint P2;
+  TMyPoint P3;
+  std::optional<TMyPoint> expected;
+};
+
+std::ostream& operator<<(std::ostream& out, TMyPoint p) {
+  return out << "(" << p.x << ", " << p.y << ")";
+}
+
+std::ostream& operator<<(std::ostream& out, const TwoLines& l) {
+  return out << l.P0 << l.P1 << " and " << l.P2 << l.P3;
+}
+
+class MeetingPointOf : public testing::TestWithParam<TwoLines> {};
+
+TEST_P(MeetingPointOf, IsTheCrossingOrNothing) {
+  const TwoLines& l = GetParam();
+  const auto crossing = MeetingPoint(l.P0, l.P1, l.P2, l.P3);
+  ASSERT_EQ(crossing.has_value(), l.expected.has_value());
+  if (l.expected) {
+    EXPECT_EQ(*crossing, *l.expected);
+  }
+}
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, MeetingPointOf,
+    testing::Values(
+        // The bisectors of two corners of the 3 by 3 square.
+        TwoLines{{0, 0}, {1.5, 1.5}, {3, 0}, {1.5, 1.5}, TMyPoint(1.5, 1.5)},
+        TwoLines{{0, 0}, {1, 1}, {0, 2}, {1, 1}, TMyPoint(1, 1)},
+        // Crossing away from both given segments.
+        TwoLines{{0, 0}, {1, 0}, {2, -1}, {3, 1}, TMyPoint(2.5, 0)},
+        // Vertical and horizontal lines.
+        TwoLines{{5, -7}, {5, 9}, {-1, 2}, {3, 2}, TMyPoint(5, 2)},
+        // A real crossing at the origin is a crossing, not "none".
+        TwoLines{{-1, -1}, {1, 1}, {-1, 1}, {1, -1}, TMyPoint(0, 0)},
+        // Parallel, the same line, a line given by one point twice.
+        TwoLines{{0, 0}, {1, 1}, {0, 1}, {2, 3}, std::nullopt},
+        TwoLines{{0, 0}, {1, 1}, {2, 2}, {3, 3}, std::nullopt},
+        TwoLines{{1, 1}, {1, 1}, {0, 2}, {2, 0}, std::nullopt},
+        TwoLines{{0, 2}, {2, 0}, {1, 1}, {1, 1}, std::nullopt},
+        TwoLines{{0, 0}, {0, 0}, {0, 0}, {0, 0}, std::nullopt},
+        // Nothing but a finite point is an answer.
+        TwoLines{{kNaN, 0}, {1, 1}, {0, 2}, {1, 1}, std::nullopt},
+        TwoLines{{0, 0}, {1, kInf}, {0, 2}, {1, 1}, std::nullopt},
+        // Nearly parallel lines cross far beyond the range of a double.
+        TwoLines{{0, 0}, {1, 0}, {0, 1e300}, {1e300, 1e300 - 1e290}, std::nullopt}));
+
+// Checked by distances to the lines, not by the formula that found it.
+TEST(MeetingPoint, LiesOnBothLinesAtEveryScale) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> coordinate(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-1000, 1000);
+  int found = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const int e = exponent(random);
+    const auto point = [&] {
+      return TMyPoint(std::scalbn(coordinate(random), e), std::scalbn(coordinate(random), e));
+    };
+    const TMyPoint P0 = point();
+    const TMyPoint P1 = point();
+    const TMyPoint P2 = point();
+    const TMyPoint P3 = point();
+    const auto crossing = MeetingPoint(P0, P1, P2, P3);
+    if (!crossing) {
+      continue;
+    }
+    ++found;
+    const double scale = checks::LargestMagnitude({P0, P1, P2, P3, *crossing});
+    EXPECT_LE(DistanceToLine(*crossing, P0, P1), 32 * kEpsilon * scale) << i;
+    EXPECT_LE(DistanceToLine(*crossing, P2, P3), 32 * kEpsilon * scale) << i;
+  }
+  // Random lines are almost never parallel, nor cross beyond range.
+  EXPECT_GT(found, 19000);
+}
+
+TEST(MeetingPoint, FindsCrossingsOfTinyAndHugeFigures) {
+  for (const double scale : {0x1p-1070, 1e-300, 1e-160, 1e160, 1e300, 0x1p1020}) {
+    const auto crossing =
+        MeetingPoint(TMyPoint(0, 0) * scale, TMyPoint(1, 0) * scale, TMyPoint(0.5, -1) * scale,
+                     TMyPoint(0.5, 1) * scale);
+    ASSERT_TRUE(crossing.has_value()) << scale;
+    EXPECT_EQ(*crossing, TMyPoint(0.5, 0) * scale) << scale;
+  }
+  // Lines given by points a hair apart, at unit size.
+  const double hair = 1e-170;
+  const auto crossing = MeetingPoint({0, 0.5}, {hair, 0.5}, {0.25, 0}, {0.25, hair});
+  ASSERT_TRUE(crossing.has_value());
+  EXPECT_EQ(*crossing, TMyPoint(0.25, 0.5));
+}
+
+// Given in either order, the two lines have one crossing.
+TEST(MeetingPoint, DoesNotDependOnTheOrderOfTheLines) {
+  const auto forwards = MeetingPoint({0, 0}, {3, 1}, {2, 4}, {1, -3});
+  const auto backwards = MeetingPoint({2, 4}, {1, -3}, {0, 0}, {3, 1});
+  ASSERT_TRUE(forwards && backwards);
+  EXPECT_NEAR(forwards->x, backwards->x, 8 * kEpsilon * 4);
+  EXPECT_NEAR(forwards->y, backwards->y, 8 * kEpsilon * 4);
+}
+
+}  // namespace

@@ -1,0 +1,329 @@
+// The program run as users run it, on POSIX: without a terminal (pipes,
+// files, closed descriptors) and on a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kProgram = INCIRCLE_PROGRAM;
+constexpr auto kPatience = 10s;
+
+// Replaces the child process with the program, or ends it with status 127.
+[[noreturn]] void ExecProgram(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv{const_cast<char*>(kProgram)};
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  execv(kProgram, argv.data());
+  _exit(127);
+}
+
+// Waits for the child to end (or stop), at most `patience`.
+std::optional<int> WaitFor(pid_t pid, std::chrono::milliseconds patience, int options = 0) {
+  const auto deadline = Clock::now() + patience;
+  do {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG | options) == pid) {
+      return status;
+    }
+    std::this_thread::sleep_for(5ms);
+  } while (Clock::now() < deadline);
+  return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------
+// Without a terminal
+
+enum class Input { kNullDevice, kPipeWithText, kClosed };
+enum class Output { kPipe, kFullDevice, kClosed };
+
+struct Outcome {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+Outcome RunWithoutTerminal(Input input, Output output, const std::vector<std::string>& arguments = {}) {
+  std::array<int, 2> outPipe{};
+  std::array<int, 2> errPipe{};
+  std::array<int, 2> inPipe{};
+  if (pipe(outPipe.data()) != 0 || pipe(errPipe.data()) != 0 || pipe(inPipe.data()) != 0) {
+    ADD_FAILURE() << "pipe: " << std::strerror(errno);
+    return {};
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    switch (input) {
+      case Input::kNullDevice: dup2(open("/dev/null", O_RDONLY), STDIN_FILENO); break;
+      case Input::kPipeWithText: dup2(inPipe[0], STDIN_FILENO); break;
+      case Input::kClosed: close(STDIN_FILENO); break;
+    }
+    switch (output) {
+      case Output::kPipe: dup2(outPipe[1], STDOUT_FILENO); break;
+      case Output::kFullDevice: dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO); break;
+      case Output::kClosed: close(STDOUT_FILENO); break;
+    }
+    dup2(errPipe[1], STDERR_FILENO);
+    for (const int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]}) {
+      close(fd);
+    }
+    ExecProgram(arguments);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  close(inPipe[0]);
+  if (input == Input::kPipeWithText) {
+    static_cast<void>(write(inPipe[1], "x\n", 2));
+  }
+  close(inPipe[1]);
+
+  Outcome outcome;
+  std::array<pollfd, 2> fds{{{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}}};
+  const auto deadline = Clock::now() + kPatience;
+  while ((fds[0].fd >= 0 || fds[1].fd >= 0) && Clock::now() < deadline) {
+    if (poll(fds.data(), fds.size(), 100) <= 0) {
+      continue;
+    }
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      if (fds[i].fd >= 0 && fds[i].revents != 0) {
+        std::array<char, 256> buffer{};
+        const ssize_t n = read(fds[i].fd, buffer.data(), buffer.size());
+        if (n <= 0) {
+          close(fds[i].fd);
+          fds[i].fd = -1;
+        } else {
+          (i == 0 ? outcome.out : outcome.err).append(buffer.data(), static_cast<std::size_t>(n));
+        }
+      }
+    }
+  }
+  const std::optional<int> status = WaitFor(pid, 1s);
+  if (!status) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    ADD_FAILURE() << "the program did not end: it waited without a terminal";
+  }
+  for (const pollfd& fd : fds) {
+    if (fd.fd >= 0) {
+      close(fd.fd);
+    }
+  }
+  outcome.status = status.value_or(-1);
+  return outcome;
+}
+
+bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+struct Setting {
+  const char* name;
+  Input input;
+  std::vector<std::string> arguments;
+};
+
+std::ostream& operator<<(std::ostream& out, const Setting& setting) { return out << setting.name; }
+
+class WithoutTerminal : public testing::TestWithParam<Setting> {};
+
+TEST_P(WithoutTerminal, WritesTheVerdictLineAndEndsAtOnce) {
+  const Outcome outcome = RunWithoutTerminal(GetParam().input, Output::kPipe, GetParam().arguments);
+  EXPECT_EQ(outcome.out, "Mozhno\n");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_TRUE(ExitedWith(outcome.status, 0)) << outcome.status;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, WithoutTerminal,
+    testing::Values(Setting{"null_device", Input::kNullDevice, {}},
+                    Setting{"pipe", Input::kPipeWithText, {}},
+                    Setting{"closed_input", Input::kClosed, {}},
+                    Setting{"arguments", Input::kNullDevice, {"--help", "Nel'zya", "-", ""}}),
+    [](const testing::TestParamInfo<Setting>& param) { return param.param.name; });
+
+// A verdict that could not be written is a failure, said once on stderr.
+TEST(WithoutTerminal, FailsWhenTheVerdictCannotBeWritten) {
+  for (const Output output : {Output::kFullDevice, Output::kClosed}) {
+    const Outcome outcome = RunWithoutTerminal(Input::kNullDevice, output);
+    EXPECT_TRUE(ExitedWith(outcome.status, 1)) << outcome.status;
+    EXPECT_EQ(outcome.err.rfind("incircle: ", 0), 0U) << outcome.err;
+    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+  }
+  EXPECT_NE(RunWithoutTerminal(Input::kNullDevice, Output::kFullDevice).err.find(std::strerror(ENOSPC)),
+            std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// On a terminal
+
+bool SameSettings(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+// The program as the session leader of a pseudo-terminal, whose other end
+// this test holds. The test keeps the terminal side open as well, to read the
+// terminal's settings as the program leaves them.
+class OnTerminal : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(openpty(&controller_, &terminal_, nullptr, nullptr, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(tcgetattr(terminal_, &initial_), 0);
+    pid_ = fork();
+    ASSERT_GE(pid_, 0);
+    if (pid_ == 0) {
+      setsid();
+      ioctl(terminal_, TIOCSCTTY, 0);
+      for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        dup2(terminal_, fd);
+      }
+      close(terminal_);
+      close(controller_);
+      ExecProgram({});
+    }
+  }
+
+  void TearDown() override {
+    if (pid_ > 0 && !ended_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    close(controller_);
+    close(terminal_);
+  }
+
+  // Everything the program wrote to the terminal within `patience`, until
+  // `expected` has appeared.
+  std::string Read(const std::string& expected, std::chrono::milliseconds patience = kPatience) {
+    const auto deadline = Clock::now() + patience;
+    while (screen_.find(expected) == std::string::npos && Clock::now() < deadline) {
+      pollfd fd{controller_, POLLIN, 0};
+      if (poll(&fd, 1, 20) == 1) {
+        std::array<char, 256> buffer{};
+        const ssize_t n = read(controller_, buffer.data(), buffer.size());
+        if (n > 0) {
+          screen_.append(buffer.data(), static_cast<std::size_t>(n));
+        }
+      }
+    }
+    return screen_;
+  }
+
+  termios Settings() const {
+    termios now{};
+    tcgetattr(terminal_, &now);
+    return now;
+  }
+
+  // True once the program has taken the terminal out of line mode.
+  bool WaitsForAKey() const {
+    const auto deadline = Clock::now() + kPatience;
+    while (Clock::now() < deadline) {
+      if ((Settings().c_lflag & (ICANON | ECHO)) == 0) {
+        return true;
+      }
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
+
+  void Type(const std::string& keys) const {
+    ASSERT_EQ(write(controller_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  }
+
+  std::optional<int> End(std::chrono::milliseconds patience = kPatience) {
+    const std::optional<int> status = WaitFor(pid_, patience);
+    ended_ = status.has_value();
+    return status;
+  }
+
+  int controller_ = -1;
+  int terminal_ = -1;
+  termios initial_{};
+  pid_t pid_ = -1;
+  bool ended_ = false;
+  std::string screen_;
+};
+
+TEST_F(OnTerminal, WaitsForOneKeyWithoutEchoThenRestoresTheTerminal) {
+  EXPECT_EQ(Read("Mozhno\r\n"), "Mozhno\r\n");
+  ASSERT_TRUE(WaitsForAKey());
+  EXPECT_FALSE(End(300ms).has_value()) << "ended before a key was pressed";
+
+  Type("q");
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value()) << "a key press did not end the wait";
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  EXPECT_TRUE(SameSettings(Settings(), initial_));
+  EXPECT_EQ(Read("q", 200ms), "Mozhno\r\n") << "the key was echoed";
+}
+
+// An arrow key is one key of three bytes: none of them is left for the shell.
+TEST_F(OnTerminal, TakesEveryByteOfOneKey) {
+  Read("Mozhno\r\n");
+  ASSERT_TRUE(WaitsForAKey());
+  Type("\x1b[A");
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+
+  termios peek = Settings();
+  peek.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+  peek.c_cc[VMIN] = 0;
+  peek.c_cc[VTIME] = 0;
+  ASSERT_EQ(tcsetattr(terminal_, TCSANOW, &peek), 0);
+  std::array<char, 8> left{};
+  EXPECT_EQ(read(terminal_, left.data(), left.size()), 0);
+}
+
+class OnTerminalInterrupted : public OnTerminal, public testing::WithParamInterface<int> {};
+
+// Ended by a signal, the program still gives the terminal back as it found
+// it, and then dies of that signal.
+TEST_P(OnTerminalInterrupted, RestoresTheTerminalAndDiesOfTheSignal) {
+  Read("Mozhno\r\n");
+  ASSERT_TRUE(WaitsForAKey());
+  kill(pid_, GetParam());
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == GetParam()) << *status;
+  EXPECT_TRUE(SameSettings(Settings(), initial_));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, OnTerminalInterrupted, testing::Values(SIGTERM, SIGHUP, SIGINT),
+                         [](const testing::TestParamInfo<int>& param) {
+                           return std::string(sigabbrev_np(param.param));
+                         });
+
+TEST_F(OnTerminal, CtrlCInterruptsTheWait) {
+  Read("Mozhno\r\n");
+  ASSERT_TRUE(WaitsForAKey());
+  Type("\x03");
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << *status;
+  EXPECT_TRUE(SameSettings(Settings(), initial_));
+}
+
+}  // namespace
