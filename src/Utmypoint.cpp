@@ -1,11 +1,12 @@
 #include "Utmypoint.h"
 
-#include "PowerOfTwoScaling.h"
-
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <optional>
+
+#include "PowerOfTwoScaling.h"
 
 namespace {
 
@@ -18,16 +19,19 @@ constexpr double kSmallestTrustedProduct = 0x1p-900;
   return std::all_of(points.begin(), points.end(), [](TMyPoint p) { return IsFinite(p); });
 }
 
-// Relative to the corner, so that a figure far from the origin keeps the
-// precision of its own size. The weights lie in [0, 1], so no product grows
-// beyond the difference it scales.
-[[nodiscard]] TMyPoint WeightedBisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
-  const TMyPoint toB = B - A;
-  const TMyPoint toC = C - A;
+// From a corner to its bisector point, given the vectors from the corner to
+// its neighbours B and C: relative to the corner, so that a figure far from
+// the origin keeps the precision of its own size. The weights lie in [0, 1],
+// so no product grows beyond the vector it scales. No value when a length or
+// the sum of the two overflows.
+[[nodiscard]] std::optional<TMyPoint> TowardsBisectorPoint(TMyPoint toB, TMyPoint toC) noexcept {
   const double dAB = toB.Length();
   const double dAC = toC.Length();
   const double sum = dAB + dAC;
-  return A + toB * (dAC / sum) + toC * (dAB / sum);
+  if (!std::isfinite(sum)) {
+    return std::nullopt;
+  }
+  return toB * (dAC / sum) + toC * (dAB / sum);
 }
 
 // The crossing as P0 + t * d1 with t = Cross(P2 - P0, d2) / Cross(d1, d2):
@@ -48,46 +52,61 @@ constexpr double kSmallestTrustedProduct = 0x1p-900;
   return crossing;
 }
 
-// A vector brought to a largest coordinate in [1, 2); a line's direction
-// does not depend on the length of the vector that gives it.
-[[nodiscard]] TMyPoint UnitSizedDirection(TMyPoint d) noexcept {
-  return ScaledByPowerOfTwo(d, UnitExponent(LargestMagnitude({d})));
+// A non-zero finite vector as digits, its largest coordinate in [1, 2),
+// times a power of two: exact, and free of overflow and underflow.
+struct Normalized {
+  TMyPoint digits;
+  int exponent = 0;
+};
+
+[[nodiscard]] Normalized Normalize(TMyPoint v) noexcept {
+  const int exponent = std::ilogb(LargestMagnitude({v}));
+  return {ScaledByPowerOfTwo(v, -exponent), exponent};
 }
 
-// The same crossing for points of any finite size: the points are brought
-// near unit size, the directions too, and the exponents of the parameter t
-// are carried apart from its digits, so that nothing overflows or underflows
-// before the crossing is put back in place.
-[[nodiscard]] std::optional<TMyPoint> ScaledMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
-                                                         TMyPoint P3) noexcept {
-  const double largest = LargestMagnitude({P0, P1, P2, P3});
-  if (largest == 0.0) {
+// p - q, normalized. A difference can overflow only when both points are
+// beyond 2^1021 in a coordinate; halving them is then exact where it
+// matters, losing at most a subnormal bit far below the other coordinate.
+[[nodiscard]] Normalized NormalizedDifference(TMyPoint p, TMyPoint q) noexcept {
+  if (const TMyPoint difference = p - q; IsFinite(difference)) {
+    return Normalize(difference);
+  }
+  Normalized half = Normalize(ScaledByPowerOfTwo(p, -1) - ScaledByPowerOfTwo(q, -1));
+  ++half.exponent;
+  return half;
+}
+
+// The same crossing for points of any finite size and spread. Every vector
+// is normalized on its own, so that a line through two subnormal points
+// keeps its exact direction next to points near the top of the range, and
+// the exponent of the parameter is carried apart from its digits until the
+// crossing is put in place: nothing overflows or underflows on the way.
+[[nodiscard]] std::optional<TMyPoint> NormalizedMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
+                                                             TMyPoint P3) noexcept {
+  if (P0 == P1 || P2 == P3) {
     return std::nullopt;
   }
-  const int exponent = UnitExponent(largest);
-  const TMyPoint Q0 = ScaledByPowerOfTwo(P0, exponent);
-  const TMyPoint d1 = ScaledByPowerOfTwo(P1, exponent) - Q0;
-  const TMyPoint Q2 = ScaledByPowerOfTwo(P2, exponent);
-  const TMyPoint d2 = ScaledByPowerOfTwo(P3, exponent) - Q2;
-  if (d1 == TMyPoint{} || d2 == TMyPoint{}) {
-    return std::nullopt;
-  }
-  const TMyPoint u1 = UnitSizedDirection(d1);
-  const TMyPoint u2 = UnitSizedDirection(d2);
-  const double denominator = Cross(u1, u2);
-  const double numerator = Cross(Q2 - Q0, u2);
+  const Normalized u1 = NormalizedDifference(P1, P0);
+  const Normalized u2 = NormalizedDifference(P3, P2);
+  const double denominator = Cross(u1.digits, u2.digits);
   if (denominator == 0.0) {
     return std::nullopt;
   }
+  if (P2 == P0) {
+    return P0;
+  }
+  const Normalized v = NormalizedDifference(P2, P0);
+  const double numerator = Cross(v.digits, u2.digits);
   if (numerator == 0.0) {
     return P0;
   }
-  const int numeratorExponent = UnitExponent(numerator);
-  const int denominatorExponent = UnitExponent(denominator);
-  const double digits =
-      std::scalbn(numerator, numeratorExponent) / std::scalbn(denominator, denominatorExponent);
-  const TMyPoint offset =
-      ScaledByPowerOfTwo(u1 * digits, denominatorExponent - numeratorExponent - exponent);
+  // t * d1 == u1 * (numerator / denominator) * 2^v.exponent
+  const int numeratorExponent = std::ilogb(numerator);
+  const int denominatorExponent = std::ilogb(denominator);
+  const double quotient =
+      std::scalbn(numerator, -numeratorExponent) / std::scalbn(denominator, -denominatorExponent);
+  const TMyPoint offset = ScaledByPowerOfTwo(u1.digits * quotient,
+                                             v.exponent + numeratorExponent - denominatorExponent);
   const TMyPoint crossing = P0 + offset;
   if (!IsFinite(crossing)) {
     return std::nullopt;
@@ -101,17 +120,24 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
   if (A == B || A == C || B == C) {
     return B;
   }
-  const TMyPoint point = WeightedBisectorPoint(A, B, C);
-  if (IsFinite(point) || !AllFinite({A, B, C})) {
-    return point;
+  if (!AllFinite({A, B, C})) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    return {kNaN, kNaN};
   }
-  // Finite corners far apart overflow a difference or a length; the point
-  // itself lies between B and C and is an ordinary double.
+  if (const auto offset = TowardsBisectorPoint(B - A, C - A)) {
+    if (const TMyPoint point = A + *offset; IsFinite(point)) {
+      return point;
+    }
+  }
+  // Corners far apart overflow a difference or a length; the point itself
+  // lies between B and C and is an ordinary double. Near unit size nothing
+  // overflows, and the two lengths cannot both vanish.
   const int exponent = UnitExponent(LargestMagnitude({A, B, C}));
-  const TMyPoint scaled =
-      WeightedBisectorPoint(ScaledByPowerOfTwo(A, exponent), ScaledByPowerOfTwo(B, exponent),
-                            ScaledByPowerOfTwo(C, exponent));
-  return ScaledByPowerOfTwo(scaled, -exponent);
+  const TMyPoint a = ScaledByPowerOfTwo(A, exponent);
+  const TMyPoint offset =
+      TowardsBisectorPoint(ScaledByPowerOfTwo(B, exponent) - a, ScaledByPowerOfTwo(C, exponent) - a)
+          .value_or(TMyPoint{});
+  return ScaledByPowerOfTwo(a + offset, -exponent);
 }
 
 std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) noexcept {
@@ -121,5 +147,5 @@ std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyP
   if (const auto crossing = DirectMeetingPoint(P0, P1, P2, P3)) {
     return crossing;
   }
-  return ScaledMeetingPoint(P0, P1, P2, P3);
+  return NormalizedMeetingPoint(P0, P1, P2, P3);
 }

@@ -55,7 +55,9 @@ inline double TMyPoint::DistanceTo(TMyPoint b) const noexcept { return (b - *thi
 // The point where the inner bisector of the angle at corner A meets the
 // segment BC between A's neighbours B and C (the angle-bisector theorem), so
 // that the bisector is the line through A and this point. When two of the
-// three points coincide there is no angle, and the result is B.
+// three points coincide there is no angle, and the result is B; for a
+// straight angle, with A on the segment BC, it is A itself. A corner that is
+// not finite gives a point that is not finite.
 [[nodiscard]] TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept;
 
 // The point where the line through P0 and P1 crosses the line through P2 and

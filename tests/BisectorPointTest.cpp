@@ -1,11 +1,11 @@
-#include "GeometryChecks.h"
-#include "Utmypoint.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <ostream>
 #include <random>
+
+#include "GeometryChecks.h"
+#include "Utmypoint.h"
 
 namespace {
 
@@ -44,10 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
         // A vertical bisector.
         Corner{{2, -1}, {0, 0}, {4, 0}, {2, 0}},
         // The neighbours' midpoint has the corner's x coordinate.
-        Corner{{0, 0}, {-1, 1}, {1, 3}, {-1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0)),
-                                         1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0))}},
+        Corner{{0, 0},
+               {-1, 1},
+               {1, 3},
+               {-1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0)),
+                1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0))}},
         // Far from the origin the precision is that of the figure's size.
-        Corner{{1e12, 1e12}, {1e12 + 4, 1e12}, {1e12, 1e12 + 2}, {1e12 + 4.0 / 3.0, 1e12 + 4.0 / 3.0}},
+        Corner{
+            {1e12, 1e12}, {1e12 + 4, 1e12}, {1e12, 1e12 + 2}, {1e12 + 4.0 / 3.0, 1e12 + 4.0 / 3.0}},
         // A straight angle: the side BC passes through A.
         Corner{{1, 1}, {0, 0}, {3, 3}, {1, 1}}));
 
@@ -76,7 +80,7 @@ TEST(BisectorPoint, HalvesTheAngleAndLiesBetweenTheNeighbours) {
     const TMyPoint X = BisectorPoint(A, B, C);
     const double scale = checks::LargestMagnitude({A, B, C});
     EXPECT_NEAR(AngleBetween(B - A, X - A), AngleBetween(X - A, C - A), 1e-9) << i;
-    EXPECT_NEAR(checks::DistanceToLine(X, B, C), 0.0, 16 * kEpsilon * scale) << i;
+    EXPECT_LE(checks::DistanceToLine(X, B, C), 16 * kEpsilon * scale) << i;
     EXPECT_LE((X - B).Length() + (C - X).Length(), (C - B).Length() * (1 + 8 * kEpsilon)) << i;
     const TMyPoint swapped = BisectorPoint(A, C, B);
     EXPECT_NEAR(swapped.x, X.x, 8 * kEpsilon * scale) << i;
@@ -91,6 +95,14 @@ TEST(BisectorPoint, StaysFiniteForCornersAtTheEndsOfTheRange) {
   EXPECT_TRUE(IsFinite(X));
   EXPECT_NEAR(X.x, 0.0, 4 * kEpsilon * big);
   EXPECT_NEAR(X.y, 0.0, 4 * kEpsilon * big);
+
+  // Each length is finite, their sum is not.
+  const TMyPoint B(-3e84, 1.7e308);
+  const TMyPoint C(1.7e308, 5e269);
+  const TMyPoint Z = BisectorPoint({-2.4e-116, 1.5e-20}, B, C);
+  EXPECT_LE(checks::DistanceToLine(Z, B, C), 4 * kEpsilon * 1.7e308);
+  EXPECT_NEAR(Z.x, 0.85e308, 1e300);
+  EXPECT_NEAR(Z.y, 0.85e308, 1e300);
 
   const TMyPoint Y = BisectorPoint({0, 0}, {4e-300, 0}, {0, 2e-300});
   EXPECT_DOUBLE_EQ(Y.x, 4e-300 / 3);

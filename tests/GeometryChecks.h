@@ -3,12 +3,12 @@
 // Checks of the constructions by other means than their own formulas:
 // angles from atan2, sides of lines from cross products.
 
-#include "Utmypoint.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
+
+#include "Utmypoint.h"
 
 namespace checks {
 
@@ -20,10 +20,15 @@ inline constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
   return std::min(angle, std::numbers::pi);
 }
 
-// The distance from p to the line through a and b.
+// The distance from p to the line through a and b (a != b), worked out in
+// long double, whose wider exponent lets no difference or product overflow.
 [[nodiscard]] inline double DistanceToLine(TMyPoint p, TMyPoint a, TMyPoint b) {
-  const TMyPoint direction = b - a;
-  return std::fabs(Cross(direction / direction.Length(), p - a));
+  using Wide = long double;
+  const Wide dx = static_cast<Wide>(b.x) - static_cast<Wide>(a.x);
+  const Wide dy = static_cast<Wide>(b.y) - static_cast<Wide>(a.y);
+  const Wide px = static_cast<Wide>(p.x) - static_cast<Wide>(a.x);
+  const Wide py = static_cast<Wide>(p.y) - static_cast<Wide>(a.y);
+  return static_cast<double>(std::fabs(dx * py - dy * px) / std::hypot(dx, dy));
 }
 
 [[nodiscard]] inline double LargestMagnitude(std::initializer_list<TMyPoint> points) {

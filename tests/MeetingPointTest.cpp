@@ -1,13 +1,14 @@
-#include "GeometryChecks.h"
-#include "Utmypoint.h"
-
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
 #include <ostream>
 #include <random>
+
+#include "GeometryChecks.h"
+#include "Utmypoint.h"
 
 namespace {
 
@@ -98,9 +99,8 @@ TEST(MeetingPoint, LiesOnBothLinesAtEveryScale) {
 
 TEST(MeetingPoint, FindsCrossingsOfTinyAndHugeFigures) {
   for (const double scale : {0x1p-1070, 1e-300, 1e-160, 1e160, 1e300, 0x1p1020}) {
-    const auto crossing =
-        MeetingPoint(TMyPoint(0, 0) * scale, TMyPoint(1, 0) * scale, TMyPoint(0.5, -1) * scale,
-                     TMyPoint(0.5, 1) * scale);
+    const auto crossing = MeetingPoint(TMyPoint(0, 0) * scale, TMyPoint(1, 0) * scale,
+                                       TMyPoint(0.5, -1) * scale, TMyPoint(0.5, 1) * scale);
     ASSERT_TRUE(crossing.has_value()) << scale;
     EXPECT_EQ(*crossing, TMyPoint(0.5, 0) * scale) << scale;
   }
@@ -109,6 +109,26 @@ TEST(MeetingPoint, FindsCrossingsOfTinyAndHugeFigures) {
   const auto crossing = MeetingPoint({0, 0.5}, {hair, 0.5}, {0.25, 0}, {0.25, hair});
   ASSERT_TRUE(crossing.has_value());
   EXPECT_EQ(*crossing, TMyPoint(0.25, 0.5));
+}
+
+// A line through two subnormal points keeps its exact direction next to
+// points a billion times, or 10^600 times, further out.
+TEST(MeetingPoint, KeepsTheDirectionOfALineThroughSubnormalPoints) {
+  const double tiny = 0x1.23456789p-1040;
+  const std::array<std::array<TMyPoint, 4>, 2> cases{{
+      {{{-tiny, tiny}, {tiny * 1.75, -tiny * 0.625}, {1e9, 1e9}, {1e9 + 2, 1e9 - 4}}},
+      {{{0x0.0000000036500p-1022, -0x0.00041cdcd0000p-1022},
+        {0x0.00041cdcd6500p-1022, 0x0.00041d1cd03ffp-1022},
+        {-0x1.00041cdcd6582p-943, -0x1.e42d13077642fp+1023},
+        {-0x1.e42d135773b76p+1023, 0x1.e42d1d1893b76p-1009}}},
+  }};
+  for (const auto& [P0, P1, P2, P3] : cases) {
+    const auto crossing = MeetingPoint(P0, P1, P2, P3);
+    ASSERT_TRUE(crossing.has_value());
+    const double scale = checks::LargestMagnitude({P2, P3, *crossing});
+    EXPECT_LE(DistanceToLine(*crossing, P0, P1), 16 * kEpsilon * scale);
+    EXPECT_LE(DistanceToLine(*crossing, P2, P3), 16 * kEpsilon * scale);
+  }
 }
 
 // Given in either order, the two lines have one crossing.
