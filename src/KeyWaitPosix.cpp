@@ -1,12 +1,12 @@
-#include "KeyWait.h"
+#include <termios.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
 
-#include <termios.h>
-#include <unistd.h>
+#include "KeyWait.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "KeyWait.h"
-
 #include <conio.h>
 #include <windows.h>
+
+#include "KeyWait.h"
 
 void WaitForKeyPress() noexcept {
   // _getch reads the console itself, not standard input, so it would wait

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Utmypoint.h"
-
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+
+#include "Utmypoint.h"
 
 // Multiplying by a power of two changes only the exponent of a double, so
 // points can be brought near unit size, worked on without overflow or

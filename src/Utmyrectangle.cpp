@@ -1,12 +1,12 @@
 #include "Utmyrectangle.h"
 
-#include "PowerOfTwoScaling.h"
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
+
+#include "PowerOfTwoScaling.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ constexpr double kSameCrossingUlps = 1024.0;
       first = i;
     }
   }
-  const bool backwards = LexicographicallyBefore(corners[(first + 3) % 4], corners[(first + 1) % 4]);
+  const bool backwards =
+      LexicographicallyBefore(corners[(first + 3) % 4], corners[(first + 1) % 4]);
   Corners numbered;
   for (std::size_t i = 0; i < corners.size(); ++i) {
     numbered[i] = corners[(backwards ? first + 4 - i : first + i) % 4];
@@ -73,9 +74,8 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   // whatever the figure's own scale.
   const int exponent = UnitExponent(largest);
   Corners c = CanonicallyNumbered(corners);
-  for (TMyPoint& corner : c) {
-    corner = ScaledByPowerOfTwo(corner, exponent);
-  }
+  std::transform(c.begin(), c.end(), c.begin(),
+                 [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
   if (!IsStrictlyConvex(c)) {
     return false;
   }

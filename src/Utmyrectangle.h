@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Utmypoint.h"
-
 #include <array>
+
+#include "Utmypoint.h"
 
 // A figure of four corners, numbered in order around it: corner i neighbours
 // corners i - 1 and i + 1 (mod 4). Nothing is checked when the corners are

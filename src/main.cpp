@@ -1,10 +1,10 @@
-#include "KeyWait.h"
-#include "Utmypoint.h"
-#include "Utmyrectangle.h"
-
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+
+#include "KeyWait.h"
+#include "Utmypoint.h"
+#include "Utmyrectangle.h"
 
 int main() {
   // The figure examined: to examine another, change these corners.

@@ -23,7 +23,12 @@ inline constexpr std::int64_t kLargestCoordinate = 4096;
 
 __extension__ using Int128 = __int128;
 
-[[nodiscard]] constexpr int Sign(Int128 v) { return (v > 0) - (v < 0); }
+[[nodiscard]] constexpr int Sign(Int128 v) {
+  if (v == 0) {
+    return 0;
+  }
+  return v > 0 ? 1 : -1;
+}
 
 // sign(u + sqrt(a) - sqrt(b)) for a, b >= 0, exactly.
 [[nodiscard]] constexpr int SignOfSumWithRoots(Int128 u, Int128 a, Int128 b) {

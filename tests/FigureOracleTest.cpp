@@ -1,13 +1,14 @@
-#include "ExactOracle.h"
-#include "Utmyrectangle.h"
-
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
+
+#include "ExactOracle.h"
+#include "Utmyrectangle.h"
 
 namespace {
 
@@ -15,14 +16,14 @@ using oracle::IntFigure;
 using oracle::IntPoint;
 
 // The oracle itself, on sums whose answer is known by hand.
-static_assert(oracle::CompareRootSums(1, 9, 4, 4) == 0);    // 1 + 3 = 2 + 2
-static_assert(oracle::CompareRootSums(2, 8, 18, 0) == 0);   // sqrt 2 + 2 sqrt 2 = 3 sqrt 2
-static_assert(oracle::CompareRootSums(1, 1, 3, 0) == 1);    // 2 > 1.732
+static_assert(oracle::CompareRootSums(1, 9, 4, 4) == 0);   // 1 + 3 = 2 + 2
+static_assert(oracle::CompareRootSums(2, 8, 18, 0) == 0);  // sqrt 2 + 2 sqrt 2 = 3 sqrt 2
+static_assert(oracle::CompareRootSums(1, 1, 3, 0) == 1);   // 2 > 1.732
 static_assert(oracle::CompareRootSums(0, 3, 1, 1) == -1);
-static_assert(oracle::CompareRootSums(5, 5, 9, 1) == 1);    // 4.472 > 4
+static_assert(oracle::CompareRootSums(5, 5, 9, 1) == 1);  // 4.472 > 4
 static_assert(oracle::CompareRootSums(9, 1, 5, 5) == -1);
 static_assert(oracle::CompareRootSums(0, 0, 0, 0) == 0);
-static_assert(oracle::CompareRootSums(2, 3, 1, 6) == -1);   // 3.146 < 3.449
+static_assert(oracle::CompareRootSums(2, 3, 1, 6) == -1);  // 3.146 < 3.449
 static_assert(oracle::IsStrictlyConvex({{{0, 0}, {0, 3}, {3, 3}, {3, 0}}}));
 static_assert(!oracle::IsStrictlyConvex({{{0, 0}, {2, 2}, {2, 0}, {0, 2}}}));
 static_assert(oracle::HasIncircle({{{0, 0}, {3, 1}, {2, 4}, {-1, 3}}}));
@@ -70,16 +71,25 @@ class AgreesWithOracle {
 };
 
 TEST(FigureAgainstOracle, EveryIntegerFigureInASevenBySevenGrid) {
+  constexpr std::int64_t kSide = 7;  // coordinates -3 ... 3
+  std::int64_t figures = 1;
+  for (int i = 0; i < 8; ++i) {
+    figures *= kSide;
+  }
   AgreesWithOracle check;
-  IntFigure f;
-  for (f[0].x = -3; f[0].x <= 3; ++f[0].x)
-    for (f[0].y = -3; f[0].y <= 3; ++f[0].y)
-      for (f[1].x = -3; f[1].x <= 3; ++f[1].x)
-        for (f[1].y = -3; f[1].y <= 3; ++f[1].y)
-          for (f[2].x = -3; f[2].x <= 3; ++f[2].x)
-            for (f[2].y = -3; f[2].y <= 3; ++f[2].y)
-              for (f[3].x = -3; f[3].x <= 3; ++f[3].x)
-                for (f[3].y = -3; f[3].y <= 3; ++f[3].y) check.Check(f);
+  for (std::int64_t code = 0; code < figures; ++code) {
+    // The eight coordinates are the eight base-7 digits of the code.
+    std::array<std::int64_t, 8> coordinate{};
+    std::int64_t rest = code;
+    for (std::int64_t& c : coordinate) {
+      c = rest % kSide - 3;
+      rest /= kSide;
+    }
+    check.Check({{{coordinate[0], coordinate[1]},
+                  {coordinate[2], coordinate[3]},
+                  {coordinate[4], coordinate[5]},
+                  {coordinate[6], coordinate[7]}}});
+  }
   EXPECT_EQ(check.checked(), 49L * 49 * 49 * 49);
   EXPECT_GT(check.inscribable(), 1000);
 }
@@ -107,9 +117,11 @@ TEST_F(RandomIntegerFigures, RhombiAndSquares) {
   for (int i = 0; i < 50000; ++i) {
     const IntPoint u = Point(300);
     const bool square = i % 2 == 0;
-    const IntPoint v = square ? IntPoint{-u.y, u.x} : (i % 4 == 1 ? IntPoint{u.y, u.x} : IntPoint{u.x, -u.y});
+    const IntPoint v =
+        square ? IntPoint{-u.y, u.x} : (i % 4 == 1 ? IntPoint{u.y, u.x} : IntPoint{u.x, -u.y});
     const IntPoint a = Point(300);
-    check_.Check({a, {a.x + u.x, a.y + u.y}, {a.x + u.x + v.x, a.y + u.y + v.y}, {a.x + v.x, a.y + v.y}});
+    check_.Check(
+        {a, {a.x + u.x, a.y + u.y}, {a.x + u.x + v.x, a.y + u.y + v.y}, {a.x + v.x, a.y + v.y}});
   }
   EXPECT_GT(check_.inscribable(), 40000);
 }

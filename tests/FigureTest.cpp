@@ -1,5 +1,3 @@
-#include "Utmyrectangle.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +5,8 @@
 #include <limits>
 #include <ostream>
 #include <string>
+
+#include "Utmyrectangle.h"
 
 namespace {
 
@@ -58,10 +58,9 @@ TEST_P(FigureVerdict, DoesNotDependOnWhereTheNumberingStartsOrWhichWayItRuns) {
 // alone would decide, differently for different numberings, were the
 // constructions not always done in one numbering.
 TEST(FigureVerdict, OnTheEdgeOfTheToleranceIsStillOneAnswer) {
-  const TMyRectangle figure = Figure({0x1.2b4f90a4084b6p+1, 0x1.0e3434c951e1p+2},
-                                     {0x1.3c917e80d404ap+3, 0x1.88af51fd13dp-4},
-                                     {0x1.f099cae4baap-2, 0x1.143d091b09debp+3},
-                                     {0x1.0fbe67fa7a3c7p+1, 0x1.1fea9511d74e6p+2});
+  const TMyRectangle figure = Figure(
+      {0x1.2b4f90a4084b6p+1, 0x1.0e3434c951e1p+2}, {0x1.3c917e80d404ap+3, 0x1.88af51fd13dp-4},
+      {0x1.f099cae4baap-2, 0x1.143d091b09debp+3}, {0x1.0fbe67fa7a3c7p+1, 0x1.1fea9511d74e6p+2});
   ExpectEveryNumberingToAnswer(figure, figure.CanInscribeCircle());
 }
 
@@ -77,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"a_rhombus", Figure({0, 0}, {3, 4}, {8, 4}, {5, 0}), true},
         Case{"a_kite", Figure({0, 5}, {3, 0}, {0, -1}, {-3, 0}), true},
         Case{"a_kite_with_sides_3_and_4", Figure({0, 0}, {3, 0}, {3, 4}, {-0.84, 2.88}), true},
-        Case{"an_isosceles_trapezoid_with_sides_2_8_5_5", Figure({0, 0}, {8, 0}, {5, 4}, {3, 4}), true},
+        Case{"an_isosceles_trapezoid_with_sides_2_8_5_5", Figure({0, 0}, {8, 0}, {5, 4}, {3, 4}),
+             true},
         Case{"a_parallelogram", Figure({0, 0}, {1, 2}, {4, 2}, {3, 0}), false},
         Case{"a_generic_convex_figure", Figure({0, 0}, {7, 1}, {6, 5}, {1, 3}), false},
         // Bisector lines that meet in one point do not make a concave or
@@ -92,10 +92,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"all_corners_on_one_line", Figure({0, 0}, {1, 1}, {2, 2}, {3, 3}), false},
         Case{"a_NaN_corner", Figure({0, 0}, {0, 3}, {3, kNaN}, {3, 0}), false},
         Case{"an_infinite_corner", Figure({0, 0}, {0, 3}, {kInf, 3}, {3, 0}), false},
-        Case{"a_square_spanning_all_doubles", Figure({-kMax, -kMax}, {-kMax, kMax}, {kMax, kMax}, {kMax, -kMax}), true},
+        Case{"a_square_spanning_all_doubles",
+             Figure({-kMax, -kMax}, {-kMax, kMax}, {kMax, kMax}, {kMax, -kMax}), true},
         Case{"a_subnormal_square", Figure({0, 0}, {0, kTiny}, {kTiny, kTiny}, {kTiny, 0}), true},
         Case{"a_huge_rectangle", Figure({0, 0}, {0, 2e300}, {4e300, 2e300}, {4e300, 0}), false},
-        Case{"a_tiny_rhombus", Figure({0, 0}, {3e-300, 4e-300}, {8e-300, 4e-300}, {5e-300, 0}), true}),
+        Case{"a_tiny_rhombus", Figure({0, 0}, {3e-300, 4e-300}, {8e-300, 4e-300}, {5e-300, 0}),
+             true}),
     [](const testing::TestParamInfo<Case>& param) { return param.param.name; });
 
 }  // namespace

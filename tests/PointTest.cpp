@@ -1,9 +1,9 @@
-#include "Utmypoint.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "Utmypoint.h"
 
 namespace {
 

@@ -1,8 +1,16 @@
 // The program run as users run it, on POSIX: without a terminal (pipes,
 // files, closed descriptors) and on a pseudo-terminal.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -14,14 +22,6 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -32,11 +32,10 @@ constexpr auto kPatience = 10s;
 
 // Replaces the child process with the program, or ends it with status 127.
 [[noreturn]] void ExecProgram(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv{const_cast<char*>(kProgram)};
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
+  std::vector<char*> argv(arguments.size() + 2, nullptr);
+  argv.front() = const_cast<char*>(kProgram);
+  std::transform(arguments.begin(), arguments.end(), argv.begin() + 1,
+                 [](const std::string& argument) { return const_cast<char*>(argument.c_str()); });
   execv(kProgram, argv.data());
   _exit(127);
 }
@@ -66,70 +65,98 @@ struct Outcome {
   int status = -1;
 };
 
-Outcome RunWithoutTerminal(Input input, Output output, const std::vector<std::string>& arguments = {}) {
-  std::array<int, 2> outPipe{};
-  std::array<int, 2> errPipe{};
-  std::array<int, 2> inPipe{};
-  if (pipe(outPipe.data()) != 0 || pipe(errPipe.data()) != 0 || pipe(inPipe.data()) != 0) {
-    ADD_FAILURE() << "pipe: " << std::strerror(errno);
-    return {};
-  }
-  const pid_t pid = fork();
-  if (pid == 0) {
-    switch (input) {
-      case Input::kNullDevice: dup2(open("/dev/null", O_RDONLY), STDIN_FILENO); break;
-      case Input::kPipeWithText: dup2(inPipe[0], STDIN_FILENO); break;
-      case Input::kClosed: close(STDIN_FILENO); break;
-    }
-    switch (output) {
-      case Output::kPipe: dup2(outPipe[1], STDOUT_FILENO); break;
-      case Output::kFullDevice: dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO); break;
-      case Output::kClosed: close(STDOUT_FILENO); break;
-    }
-    dup2(errPipe[1], STDERR_FILENO);
-    for (const int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]}) {
-      close(fd);
-    }
-    ExecProgram(arguments);
-  }
-  close(outPipe[1]);
-  close(errPipe[1]);
-  close(inPipe[0]);
-  if (input == Input::kPipeWithText) {
-    static_cast<void>(write(inPipe[1], "x\n", 2));
-  }
-  close(inPipe[1]);
+using Pipe = std::array<int, 2>;  // read end, write end
 
-  Outcome outcome;
-  std::array<pollfd, 2> fds{{{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}}};
+// In the child: standard input and output as asked, stderr into its pipe.
+[[noreturn]] void ExecWithoutTerminal(Input input, Output output, const Pipe& in, const Pipe& out,
+                                      const Pipe& err, const std::vector<std::string>& arguments) {
+  switch (input) {
+    case Input::kNullDevice:
+      dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+      break;
+    case Input::kPipeWithText:
+      dup2(in[0], STDIN_FILENO);
+      break;
+    case Input::kClosed:
+      close(STDIN_FILENO);
+      break;
+  }
+  switch (output) {
+    case Output::kPipe:
+      dup2(out[1], STDOUT_FILENO);
+      break;
+    case Output::kFullDevice:
+      dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO);
+      break;
+    case Output::kClosed:
+      close(STDOUT_FILENO);
+      break;
+  }
+  dup2(err[1], STDERR_FILENO);
+  for (const int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+    close(fd);
+  }
+  ExecProgram(arguments);
+}
+
+// Everything written to the two pipes until both close, or the patience ends.
+void ReadUntilClosed(int outFd, int errFd, Outcome& outcome) {
+  std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
+  const std::array<std::string*, 2> texts{&outcome.out, &outcome.err};
   const auto deadline = Clock::now() + kPatience;
   while ((fds[0].fd >= 0 || fds[1].fd >= 0) && Clock::now() < deadline) {
     if (poll(fds.data(), fds.size(), 100) <= 0) {
       continue;
     }
     for (std::size_t i = 0; i < fds.size(); ++i) {
-      if (fds[i].fd >= 0 && fds[i].revents != 0) {
-        std::array<char, 256> buffer{};
-        const ssize_t n = read(fds[i].fd, buffer.data(), buffer.size());
-        if (n <= 0) {
-          close(fds[i].fd);
-          fds[i].fd = -1;
-        } else {
-          (i == 0 ? outcome.out : outcome.err).append(buffer.data(), static_cast<std::size_t>(n));
-        }
+      if (fds[i].fd < 0 || fds[i].revents == 0) {
+        continue;
+      }
+      std::array<char, 256> buffer{};
+      const ssize_t n = read(fds[i].fd, buffer.data(), buffer.size());
+      if (n > 0) {
+        texts[i]->append(buffer.data(), static_cast<std::size_t>(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
       }
     }
-  }
-  const std::optional<int> status = WaitFor(pid, 1s);
-  if (!status) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    ADD_FAILURE() << "the program did not end: it waited without a terminal";
   }
   for (const pollfd& fd : fds) {
     if (fd.fd >= 0) {
       close(fd.fd);
     }
+  }
+}
+
+Outcome RunWithoutTerminal(Input input, Output output,
+                           const std::vector<std::string>& arguments = {}) {
+  Pipe in{};
+  Pipe out{};
+  Pipe err{};
+  if (pipe(in.data()) != 0 || pipe(out.data()) != 0 || pipe(err.data()) != 0) {
+    ADD_FAILURE() << "pipe: " << std::strerror(errno);
+    return {};
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    ExecWithoutTerminal(input, output, in, out, err, arguments);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  if (input == Input::kPipeWithText) {
+    static_cast<void>(write(in[1], "x\n", 2));
+  }
+  close(in[1]);
+
+  Outcome outcome;
+  ReadUntilClosed(out[0], err[0], outcome);
+  const std::optional<int> status = WaitFor(pid, 1s);
+  if (!status) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    ADD_FAILURE() << "the program did not end: it waited without a terminal";
   }
   outcome.status = status.value_or(-1);
   return outcome;
@@ -170,8 +197,9 @@ TEST(WithoutTerminal, FailsWhenTheVerdictCannotBeWritten) {
     EXPECT_EQ(outcome.err.rfind("incircle: ", 0), 0U) << outcome.err;
     EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
   }
-  EXPECT_NE(RunWithoutTerminal(Input::kNullDevice, Output::kFullDevice).err.find(std::strerror(ENOSPC)),
-            std::string::npos);
+  EXPECT_NE(
+      RunWithoutTerminal(Input::kNullDevice, Output::kFullDevice).err.find(std::strerror(ENOSPC)),
+      std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
@@ -188,7 +216,8 @@ bool SameSettings(const termios& a, const termios& b) {
 class OnTerminal : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(openpty(&controller_, &terminal_, nullptr, nullptr, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(openpty(&controller_, &terminal_, nullptr, nullptr, nullptr), 0)
+        << std::strerror(errno);
     ASSERT_EQ(tcgetattr(terminal_, &initial_), 0);
     pid_ = fork();
     ASSERT_GE(pid_, 0);
@@ -230,14 +259,14 @@ class OnTerminal : public testing::Test {
     return screen_;
   }
 
-  termios Settings() const {
+  [[nodiscard]] termios Settings() const {
     termios now{};
     tcgetattr(terminal_, &now);
     return now;
   }
 
   // True once the program has taken the terminal out of line mode.
-  bool WaitsForAKey() const {
+  [[nodiscard]] bool WaitsForAKey() const {
     const auto deadline = Clock::now() + kPatience;
     while (Clock::now() < deadline) {
       if ((Settings().c_lflag & (ICANON | ECHO)) == 0) {

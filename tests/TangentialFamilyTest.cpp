@@ -1,5 +1,3 @@
-#include "Utmyrectangle.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +5,8 @@
 #include <cstddef>
 #include <numbers>
 #include <random>
+
+#include "Utmyrectangle.h"
 
 namespace {
 
@@ -46,7 +46,8 @@ class TangentialFigures : public testing::Test {
       size = std::max(size, corner.Length());
     }
     const double away = std::uniform_real_distribution<double>(0, 1000)(random_) * size;
-    const double direction = std::uniform_real_distribution<double>(0, 2 * std::numbers::pi)(random_);
+    const double direction =
+        std::uniform_real_distribution<double>(0, 2 * std::numbers::pi)(random_);
     const double scale = std::pow(10.0, std::uniform_real_distribution<double>(-100, 100)(random_));
     const TMyPoint shift(away * std::cos(direction), away * std::sin(direction));
     TMyRectangle figure;

@@ -1,0 +1,131 @@
+// Feeds arbitrary corners to the constructions and the figure test, and checks
+// what must hold for every input, beyond not crashing under the sanitizers.
+//
+// An input of 64 bytes or more is eight raw doubles: NaN, infinities,
+// subnormals and huge values included. A shorter one is up to eight small
+// integers, one byte each, where tangential figures are common and an exact
+// oracle knows every answer.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "ExactOracle.h"
+#include "GeometryChecks.h"
+#include "Utmypoint.h"
+#include "Utmyrectangle.h"
+
+namespace {
+
+using Corners = std::array<TMyPoint, 4>;
+using checks::kEpsilon;
+
+void Require(bool holds, const char* what) {
+  if (!holds) {
+    std::fprintf(stderr, "property violated: %s\n", what);
+    std::abort();
+  }
+}
+
+bool AllFinite(const Corners& corners) {
+  return std::all_of(corners.begin(), corners.end(), [](TMyPoint p) { return IsFinite(p); });
+}
+
+// A few units in the last place of the largest coordinate involved, and a
+// floor for coordinates that are themselves subnormal.
+double Tolerance(double largest) {
+  return 64 * kEpsilon * largest + 64 * std::numeric_limits<double>::denorm_min();
+}
+
+void CheckBisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) {
+  const TMyPoint X = BisectorPoint(A, B, C);
+  if (!(IsFinite(A) && IsFinite(B) && IsFinite(C))) {
+    return;
+  }
+  Require(!std::isnan(X.x) && !std::isnan(X.y), "BisectorPoint is a number for finite corners");
+  if (A == B || A == C || B == C) {
+    Require(X == B, "BisectorPoint without an angle is B");
+    return;
+  }
+  const double tolerance = Tolerance(checks::LargestMagnitude({A, B, C}));
+  Require(checks::DistanceToLine(X, B, C) <= tolerance, "BisectorPoint lies on the line BC");
+  Require(std::min(B.x, C.x) - tolerance <= X.x && X.x <= std::max(B.x, C.x) + tolerance &&
+              std::min(B.y, C.y) - tolerance <= X.y && X.y <= std::max(B.y, C.y) + tolerance,
+          "BisectorPoint lies between B and C");
+}
+
+void CheckMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) {
+  const auto crossing = MeetingPoint(P0, P1, P2, P3);
+  if (!crossing) {
+    return;
+  }
+  Require(IsFinite(*crossing), "a meeting point is finite");
+  Require(P0 != P1 && P2 != P3, "a meeting point needs two lines");
+  const double tolerance = Tolerance(checks::LargestMagnitude({P0, P1, P2, P3, *crossing}));
+  Require(checks::DistanceToLine(*crossing, P0, P1) <= tolerance,
+          "the meeting point lies on the first line");
+  Require(checks::DistanceToLine(*crossing, P2, P3) <= tolerance,
+          "the meeting point lies on the second line");
+}
+
+bool Verdict(const Corners& corners) {
+  TMyRectangle figure;
+  figure.corners = corners;
+  return figure.CanInscribeCircle();
+}
+
+void CheckFigure(const Corners& corners) {
+  const bool verdict = Verdict(corners);
+  Require(!verdict || AllFinite(corners), "only finite figures have an incircle");
+  for (std::size_t start = 0; start < 4; ++start) {
+    for (const bool reversed : {false, true}) {
+      Corners renumbered;
+      for (std::size_t i = 0; i < 4; ++i) {
+        renumbered[i] = corners[(reversed ? start + 4 - i : start + i) % 4];
+      }
+      Require(Verdict(renumbered) == verdict, "the verdict does not depend on the numbering");
+    }
+  }
+}
+
+// The figure test against the exact oracle, for integer corners.
+void CheckIntegerFigure(const std::array<std::int8_t, 8>& values) {
+  oracle::IntFigure exact;
+  Corners corners;
+  for (std::size_t i = 0; i < 4; ++i) {
+    exact[i] = {values[2 * i], values[2 * i + 1]};
+    corners[i] = TMyPoint(values[2 * i], values[2 * i + 1]);
+  }
+  Require(Verdict(corners) == oracle::HasIncircle(exact),
+          "the verdict agrees with Pitot's theorem");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Corners corners;
+  if (size >= 8 * sizeof(double)) {
+    std::array<double, 8> values{};
+    std::memcpy(values.data(), data, sizeof values);
+    for (std::size_t i = 0; i < 4; ++i) {
+      corners[i] = TMyPoint(values[2 * i], values[2 * i + 1]);
+    }
+  } else {
+    std::array<std::int8_t, 8> values{};
+    std::memcpy(values.data(), data, std::min(size, values.size()));
+    CheckIntegerFigure(values);
+    for (std::size_t i = 0; i < 4; ++i) {
+      corners[i] = TMyPoint(values[2 * i], values[2 * i + 1]);
+    }
+  }
+  CheckBisectorPoint(corners[0], corners[1], corners[2]);
+  CheckMeetingPoint(corners[0], corners[1], corners[2], corners[3]);
+  CheckFigure(corners);
+  return 0;
+}
