@@ -6,50 +6,25 @@
 #include <limits>
 #include <optional>
 
+#include "PlaneConstructions.h"
 #include "PowerOfTwoScaling.h"
 
 namespace {
 
-// Below this, a product of coordinates may have lost bits to gradual
-// underflow; far above the smallest normal double, far below any ordinary
-// geometry.
-constexpr double kSmallestTrustedProduct = 0x1p-900;
-
-[[nodiscard]] bool AllFinite(std::initializer_list<TMyPoint> points) noexcept {
-  return std::all_of(points.begin(), points.end(), [](TMyPoint p) { return IsFinite(p); });
+template <typename... Points>
+[[nodiscard]] bool AllFinite(Points... points) noexcept {
+  return (IsFinite(points) && ...);
 }
 
-// From a corner to its bisector point, given the vectors from the corner to
-// its neighbours B and C: relative to the corner, so that a figure far from
-// the origin keeps the precision of its own size. The weights lie in [0, 1],
-// so no product grows beyond the vector it scales. No value when a length or
-// the sum of the two overflows.
+// From a corner to its bisector point. No value when a difference, a length
+// or the sum of the two overflows.
 [[nodiscard]] std::optional<TMyPoint> TowardsBisectorPoint(TMyPoint toB, TMyPoint toC) noexcept {
   const double dAB = toB.Length();
   const double dAC = toC.Length();
-  const double sum = dAB + dAC;
-  if (!std::isfinite(sum)) {
+  if (!std::isfinite(dAB + dAC)) {
     return std::nullopt;
   }
-  return toB * (dAC / sum) + toC * (dAB / sum);
-}
-
-// The crossing as P0 + t * d1 with t = Cross(P2 - P0, d2) / Cross(d1, d2):
-// fast and exact to a few units in the last place, as long as no difference
-// or product leaves the range where doubles keep their full precision.
-[[nodiscard]] std::optional<TMyPoint> DirectMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
-                                                         TMyPoint P3) noexcept {
-  const TMyPoint d1 = P1 - P0;
-  const TMyPoint d2 = P3 - P2;
-  const double denominator = Cross(d1, d2);
-  if (!std::isfinite(denominator) || std::fabs(denominator) < kSmallestTrustedProduct) {
-    return std::nullopt;
-  }
-  const TMyPoint crossing = P0 + d1 * (Cross(P2 - P0, d2) / denominator);
-  if (!IsFinite(crossing)) {
-    return std::nullopt;
-  }
-  return crossing;
+  return TowardsBisectorPoint(toB, toC, dAB, dAC);
 }
 
 // A non-zero finite vector as digits, its largest coordinate in [1, 2),
@@ -120,7 +95,7 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
   if (A == B || A == C || B == C) {
     return B;
   }
-  if (!AllFinite({A, B, C})) {
+  if (!AllFinite(A, B, C)) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     return {kNaN, kNaN};
   }
@@ -141,10 +116,10 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
 }
 
 std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) noexcept {
-  if (!AllFinite({P0, P1, P2, P3})) {
+  if (!AllFinite(P0, P1, P2, P3)) {
     return std::nullopt;
   }
-  if (const auto crossing = DirectMeetingPoint(P0, P1, P2, P3)) {
+  if (const auto crossing = DirectCrossing(P0, P1 - P0, P2, P3 - P2)) {
     return crossing;
   }
   return NormalizedMeetingPoint(P0, P1, P2, P3);

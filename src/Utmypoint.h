@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 // A point of the plane, or the vector from the origin to it.
@@ -17,10 +18,17 @@ struct TMyPoint {
   // Exact, to the last bit: callers that need a tolerance choose their own.
   friend constexpr bool operator==(const TMyPoint&, const TMyPoint&) noexcept = default;
 
-  // hypot, not the square root of the sum of squares: that sum overflows to
-  // infinity (or underflows to zero) for coordinates beyond about 1e154
-  // (below about 1e-154) although the length itself is an ordinary double.
-  [[nodiscard]] double Length() const noexcept { return std::hypot(x, y); }
+  // The square root of the sum of squares is exact to a unit or two in the
+  // last place, and cheap, wherever that sum neither overflows nor loses
+  // bits to underflow: coordinates between about 1e-145 and 1e154. Beyond,
+  // hypot keeps the full range of the length itself.
+  [[nodiscard]] double Length() const noexcept {
+    const double squares = x * x + y * y;
+    if (squares >= 0x1p-968 && squares <= std::numeric_limits<double>::max()) {
+      return std::sqrt(squares);
+    }
+    return std::hypot(x, y);
+  }
   [[nodiscard]] double DistanceTo(TMyPoint b) const noexcept;
 };
 

@@ -5,12 +5,15 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
 
+#include "PlaneConstructions.h"
 #include "PowerOfTwoScaling.h"
 
 namespace {
 
 using Corners = std::array<TMyPoint, 4>;
+using Sides = std::array<TMyPoint, 4>;  // side i runs from corner i to corner i + 1
 
 // Two crossings of the same incircle's centre differ by the rounding of the
 // corners (half a unit in the last place of the largest coordinate) and of
@@ -32,15 +35,14 @@ constexpr double kSameCrossingUlps = 1024.0;
 [[nodiscard]] Corners CanonicallyNumbered(const Corners& corners) noexcept {
   std::size_t first = 0;
   for (std::size_t i = 1; i < corners.size(); ++i) {
-    if (LexicographicallyBefore(corners[i], corners[first])) {
-      first = i;
-    }
+    first = LexicographicallyBefore(corners[i], corners[first]) ? i : first;
   }
   const bool backwards =
       LexicographicallyBefore(corners[(first + 3) % 4], corners[(first + 1) % 4]);
+  const std::size_t step = backwards ? 3 : 1;
   Corners numbered;
   for (std::size_t i = 0; i < corners.size(); ++i) {
-    numbered[i] = corners[(backwards ? first + 4 - i : first + i) % 4];
+    numbered[i] = corners[(first + i * step) % 4];
   }
   return numbered;
 }
@@ -49,11 +51,11 @@ constexpr double kSameCrossingUlps = 1024.0;
 // distinct, no three consecutive ones are collinear, and since four turns of
 // less than a half turn each add up to exactly one full turn, the outline
 // neither crosses itself nor winds twice.
-[[nodiscard]] bool IsStrictlyConvex(const Corners& c) noexcept {
+[[nodiscard]] bool IsStrictlyConvex(const Sides& sides) noexcept {
   int left = 0;
   int right = 0;
-  for (std::size_t i = 0; i < c.size(); ++i) {
-    const double turn = Cross(c[(i + 1) % 4] - c[i], c[(i + 2) % 4] - c[(i + 1) % 4]);
+  for (std::size_t i = 0; i < sides.size(); ++i) {
+    const double turn = Cross(sides[i], sides[(i + 1) % 4]);
     left += turn > 0.0 ? 1 : 0;
     right += turn < 0.0 ? 1 : 0;
   }
@@ -76,20 +78,38 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   Corners c = CanonicallyNumbered(corners);
   std::transform(c.begin(), c.end(), c.begin(),
                  [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
-  if (!IsStrictlyConvex(c)) {
+  Sides sides;
+  for (std::size_t i = 0; i < sides.size(); ++i) {
+    sides[i] = c[(i + 1) % 4] - c[i];
+  }
+  if (!IsStrictlyConvex(sides)) {
     return false;
   }
 
-  const TMyPoint X0 = BisectorPoint(c[0], c[1], c[3]);
-  const TMyPoint X3 = BisectorPoint(c[3], c[0], c[2]);
-  const auto I1 = MeetingPoint(c[0], X0, c[3], X3);
-  const TMyPoint X1 = BisectorPoint(c[1], c[0], c[2]);
-  const TMyPoint X2 = BisectorPoint(c[2], c[1], c[3]);
-  const auto I2 = MeetingPoint(c[1], X1, c[2], X2);
+  // Each side is a neighbour's distance for two corners: measured once.
+  std::array<double, 4> lengths{};
+  std::transform(sides.begin(), sides.end(), lengths.begin(),
+                 [](TMyPoint side) { return side.Length(); });
+  const auto towardsBisectorPoint = [&](std::size_t i) {
+    const std::size_t before = (i + 3) % 4;
+    return TowardsBisectorPoint(sides[i], c[before] - c[i], lengths[i], lengths[before]);
+  };
+
+  // Bisectors of neighbouring corners of a convex figure always cross. The
+  // direct crossing declines only where a side is shorter than about 2^-450
+  // of the figure: such a figure has no incircle, or corners so nearly
+  // straight that rounding could not confirm one.
+  const TMyPoint toX0 = towardsBisectorPoint(0);
+  const TMyPoint toX3 = towardsBisectorPoint(3);
+  const auto I1 = DirectCrossing(c[0], toX0, c[3], toX3);
+  const TMyPoint toX1 = towardsBisectorPoint(1);
+  const TMyPoint toX2 = towardsBisectorPoint(2);
+  const auto I2 = DirectCrossing(c[1], toX1, c[2], toX2);
   if (!I1 || !I2) {
     return false;
   }
-  const double tolerance =
-      kSameCrossingUlps * std::numeric_limits<double>::epsilon() * std::scalbn(largest, exponent);
-  return I1->DistanceTo(*I2) <= tolerance;
+  const double tolerance = kSameCrossingUlps * std::numeric_limits<double>::epsilon() *
+                           ScaledByPowerOfTwo(largest, exponent);
+  const TMyPoint apart = *I1 - *I2;
+  return apart.x * apart.x + apart.y * apart.y <= tolerance * tolerance;
 }
