@@ -1,0 +1,48 @@
+// Replaces glibc's malloc family with one that counts and hands on to the
+// allocator underneath, which glibc exports for exactly this.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+
+#include "AllocationCounter.h"
+
+// NOLINTBEGIN(bugprone-reserved-identifier): glibc's names for its
+// allocator, and the parameter names of its declarations.
+extern "C" {
+void* __libc_malloc(std::size_t __size);
+void* __libc_calloc(std::size_t __nmemb, std::size_t __size);
+void* __libc_realloc(void* __ptr, std::size_t __size);
+void __libc_free(void* __ptr);
+
+void* malloc(std::size_t __size) noexcept {
+  ++allocation::count;
+  return __libc_malloc(__size);
+}
+
+void* calloc(std::size_t __nmemb, std::size_t __size) noexcept {
+  ++allocation::count;
+  return __libc_calloc(__nmemb, __size);
+}
+
+void* realloc(void* __ptr, std::size_t __size) noexcept {
+  ++allocation::count;
+  return __libc_realloc(__ptr, __size);
+}
+
+void free(void* __ptr) noexcept { __libc_free(__ptr); }
+}
+// NOLINTEND(bugprone-reserved-identifier)
+
+namespace {
+
+TEST(AllocationCounter, CountsMalloc) {
+  const std::size_t before = allocation::count;
+  void* memory = std::malloc(16);
+  EXPECT_GT(allocation::count.load(), before);
+  std::free(memory);
+}
+
+}  // namespace
