@@ -72,8 +72,8 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   if (largest == 0.0) {
     return false;
   }
-  // Near unit size no product of coordinates overflows or underflows,
-  // whatever the figure's own scale.
+  // Near unit size no product of coordinates overflows, and none underflows
+  // but of sides far below the figure's size, whatever the figure's scale.
   const int exponent = UnitExponent(largest);
   Corners c = CanonicallyNumbered(corners);
   std::transform(c.begin(), c.end(), c.begin(),

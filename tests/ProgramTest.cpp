@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -222,6 +223,8 @@ class OnTerminal : public testing::Test {
     pid_ = fork();
     ASSERT_GE(pid_, 0);
     if (pid_ == 0) {
+      const rlimit noCoreFile{0, 0};  // SIGQUIT would leave one behind
+      setrlimit(RLIMIT_CORE, &noCoreFile);
       setsid();
       ioctl(terminal_, TIOCSCTTY, 0);
       for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
@@ -326,33 +329,43 @@ TEST_F(OnTerminal, TakesEveryByteOfOneKey) {
   EXPECT_EQ(read(terminal_, left.data(), left.size()), 0);
 }
 
-class OnTerminalInterrupted : public OnTerminal, public testing::WithParamInterface<int> {};
+// A signal sent to the program, or the keys that make the terminal send one.
+struct Interruption {
+  const char* name;
+  int signal;
+  const char* typed;  // nullptr: sent with kill
+};
+
+std::ostream& operator<<(std::ostream& out, const Interruption& i) { return out << i.name; }
+
+class OnTerminalInterrupted : public OnTerminal,
+                              public testing::WithParamInterface<Interruption> {};
 
 // Ended by a signal, the program still gives the terminal back as it found
 // it, and then dies of that signal.
 TEST_P(OnTerminalInterrupted, RestoresTheTerminalAndDiesOfTheSignal) {
+  const Interruption& interruption = GetParam();
   Read("Mozhno\r\n");
   ASSERT_TRUE(WaitsForAKey());
-  kill(pid_, GetParam());
+  if (interruption.typed != nullptr) {
+    Type(interruption.typed);
+  } else {
+    kill(pid_, interruption.signal);
+  }
   const std::optional<int> status = End();
   ASSERT_TRUE(status.has_value());
-  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == GetParam()) << *status;
+  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == interruption.signal) << *status;
   EXPECT_TRUE(SameSettings(Settings(), initial_));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, OnTerminalInterrupted, testing::Values(SIGTERM, SIGHUP, SIGINT),
-                         [](const testing::TestParamInfo<int>& param) {
-                           return std::string(sigabbrev_np(param.param));
+INSTANTIATE_TEST_SUITE_P(Signals, OnTerminalInterrupted,
+                         testing::Values(Interruption{"SIGTERM", SIGTERM, nullptr},
+                                         Interruption{"SIGHUP", SIGHUP, nullptr},
+                                         Interruption{"SIGINT", SIGINT, nullptr},
+                                         Interruption{"SIGQUIT", SIGQUIT, nullptr},
+                                         Interruption{"CtrlC", SIGINT, "\x03"}),
+                         [](const testing::TestParamInfo<Interruption>& param) {
+                           return std::string(param.param.name);
                          });
-
-TEST_F(OnTerminal, CtrlCInterruptsTheWait) {
-  Read("Mozhno\r\n");
-  ASSERT_TRUE(WaitsForAKey());
-  Type("\x03");
-  const std::optional<int> status = End();
-  ASSERT_TRUE(status.has_value());
-  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << *status;
-  EXPECT_TRUE(SameSettings(Settings(), initial_));
-}
 
 }  // namespace
