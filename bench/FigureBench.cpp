@@ -111,10 +111,17 @@ void BM_PitotFloor_VariedFigures(benchmark::State& state) {
   OverTheVariedStream<PitotFloor>(state);
 }
 
+// Hides the values from the optimizer anew on every iteration, so that no
+// result can be worked out once and reused.
+template <typename... Values>
+void Opaque(Values&... values) {
+  (benchmark::DoNotOptimize(values), ...);
+}
+
 void BM_FigureTest_FixedSquare(benchmark::State& state) {
   TMyRectangle square = FigureOf({TMyPoint(0, 0), TMyPoint(0, 3), TMyPoint(3, 3), TMyPoint(3, 0)});
   for (auto _ : state) {
-    benchmark::DoNotOptimize(square);
+    Opaque(square);
     benchmark::DoNotOptimize(square.CanInscribeCircle());
   }
 }
@@ -124,9 +131,7 @@ void BM_BisectorPoint(benchmark::State& state) {
   TMyPoint B(4.3, 0.1);
   TMyPoint C(0.3, 2.2);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(A);
-    benchmark::DoNotOptimize(B);
-    benchmark::DoNotOptimize(C);
+    Opaque(A, B, C);
     benchmark::DoNotOptimize(BisectorPoint(A, B, C));
   }
 }
@@ -137,10 +142,7 @@ void BM_MeetingPoint(benchmark::State& state) {
   TMyPoint P2(3.1, 0.1);
   TMyPoint P3(1.4, 1.7);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(P0);
-    benchmark::DoNotOptimize(P1);
-    benchmark::DoNotOptimize(P2);
-    benchmark::DoNotOptimize(P3);
+    Opaque(P0, P1, P2, P3);
     benchmark::DoNotOptimize(MeetingPoint(P0, P1, P2, P3));
   }
 }

@@ -1,6 +1,5 @@
 #include "Utmypoint.h"
 
-#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
