@@ -18,6 +18,7 @@
 
 #include "ExactOracle.h"
 #include "GeometryChecks.h"
+#include "Renumbering.h"
 #include "Utmypoint.h"
 #include "Utmyrectangle.h"
 
@@ -85,11 +86,8 @@ void CheckFigure(const Corners& corners) {
   Require(!verdict || AllFinite(corners), "only finite figures have an incircle");
   for (std::size_t start = 0; start < 4; ++start) {
     for (const bool reversed : {false, true}) {
-      Corners renumbered;
-      for (std::size_t i = 0; i < 4; ++i) {
-        renumbered[i] = corners[(reversed ? start + 4 - i : start + i) % 4];
-      }
-      Require(Verdict(renumbered) == verdict, "the verdict does not depend on the numbering");
+      Require(Verdict(figures::Renumbered(corners, start, reversed)) == verdict,
+              "the verdict does not depend on the numbering");
     }
   }
 }

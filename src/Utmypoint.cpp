@@ -15,9 +15,10 @@ template <typename... Points>
   return (IsFinite(points) && ...);
 }
 
-// From a corner to its bisector point. No value when a difference, a length
-// or the sum of the two overflows.
-[[nodiscard]] std::optional<TMyPoint> TowardsBisectorPoint(TMyPoint toB, TMyPoint toC) noexcept {
+// From a corner to its bisector point, measuring the two lengths itself. No
+// value when a difference, a length or the sum of the two overflows.
+[[nodiscard]] std::optional<TMyPoint> MeasuredTowardsBisectorPoint(TMyPoint toB,
+                                                                   TMyPoint toC) noexcept {
   const double dAB = toB.Length();
   const double dAC = toC.Length();
   if (!std::isfinite(dAB + dAC)) {
@@ -34,8 +35,8 @@ struct Normalized {
 };
 
 [[nodiscard]] Normalized Normalize(TMyPoint v) noexcept {
-  const int exponent = std::ilogb(LargestMagnitude({v}));
-  return {ScaledByPowerOfTwo(v, -exponent), exponent};
+  const int unit = UnitExponent(LargestMagnitude({v}));
+  return {ScaledByPowerOfTwo(v, unit), -unit};
 }
 
 // p - q, normalized. A difference can overflow only when both points are
@@ -74,13 +75,14 @@ struct Normalized {
   if (numerator == 0.0) {
     return P0;
   }
-  // t * d1 == u1 * (numerator / denominator) * 2^v.exponent
-  const int numeratorExponent = std::ilogb(numerator);
-  const int denominatorExponent = std::ilogb(denominator);
-  const double quotient =
-      std::scalbn(numerator, -numeratorExponent) / std::scalbn(denominator, -denominatorExponent);
-  const TMyPoint offset = ScaledByPowerOfTwo(u1.digits * quotient,
-                                             v.exponent + numeratorExponent - denominatorExponent);
+  // t * d1 == u1 * (numerator / denominator) * 2^v.exponent, the quotient
+  // taken between numbers brought to [1, 2) so that it cannot overflow.
+  const int numeratorUnit = UnitExponent(std::fabs(numerator));
+  const int denominatorUnit = UnitExponent(std::fabs(denominator));
+  const double quotient = ScaledByPowerOfTwo(numerator, numeratorUnit) /
+                          ScaledByPowerOfTwo(denominator, denominatorUnit);
+  const TMyPoint offset =
+      ScaledByPowerOfTwo(u1.digits * quotient, v.exponent - numeratorUnit + denominatorUnit);
   const TMyPoint crossing = P0 + offset;
   if (!IsFinite(crossing)) {
     return std::nullopt;
@@ -98,7 +100,7 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     return {kNaN, kNaN};
   }
-  if (const auto offset = TowardsBisectorPoint(B - A, C - A)) {
+  if (const auto offset = MeasuredTowardsBisectorPoint(B - A, C - A)) {
     if (const TMyPoint point = A + *offset; IsFinite(point)) {
       return point;
     }
@@ -108,9 +110,9 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
   // overflows, and the two lengths cannot both vanish.
   const int exponent = UnitExponent(LargestMagnitude({A, B, C}));
   const TMyPoint a = ScaledByPowerOfTwo(A, exponent);
-  const TMyPoint offset =
-      TowardsBisectorPoint(ScaledByPowerOfTwo(B, exponent) - a, ScaledByPowerOfTwo(C, exponent) - a)
-          .value_or(TMyPoint{});
+  const TMyPoint offset = MeasuredTowardsBisectorPoint(ScaledByPowerOfTwo(B, exponent) - a,
+                                                       ScaledByPowerOfTwo(C, exponent) - a)
+                              .value_or(TMyPoint{});
   return ScaledByPowerOfTwo(a + offset, -exponent);
 }
 

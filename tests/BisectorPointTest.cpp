@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <ostream>
 #include <random>
 
@@ -63,6 +64,14 @@ TEST(BisectorPoint, WithoutAnAngleIsTheFirstNeighbour) {
   EXPECT_EQ(BisectorPoint(A, B, A), B);
   EXPECT_EQ(BisectorPoint(A, A, C), A);
   EXPECT_EQ(BisectorPoint(A, A, A), A);
+}
+
+TEST(BisectorPoint, OfACornerThatIsNotFiniteIsNotFinite) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_FALSE(IsFinite(BisectorPoint({0, 0}, {kInf, 0}, {0, 2})));
+  EXPECT_FALSE(IsFinite(BisectorPoint({kNaN, 0}, {4, 0}, {0, 2})));
+  EXPECT_FALSE(IsFinite(BisectorPoint({0, 0}, {4, 0}, {0, -kInf})));
 }
 
 // Checked by angles (atan2), not by the theorem the construction uses.

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "Renumbering.h"
 #include "Utmyrectangle.h"
 
 namespace {
@@ -21,9 +22,7 @@ void ExpectEveryNumberingToAnswer(const TMyRectangle& figure, bool expected) {
   for (std::size_t start = 0; start < 4; ++start) {
     for (const bool reversed : {false, true}) {
       TMyRectangle renumbered;
-      for (std::size_t i = 0; i < 4; ++i) {
-        renumbered.corners[i] = figure.corners[(reversed ? start + 4 - i : start + i) % 4];
-      }
+      renumbered.corners = figures::Renumbered(figure.corners, start, reversed);
       EXPECT_EQ(renumbered.CanInscribeCircle(), expected)
           << "starting at " << start << (reversed ? ", reversed" : "");
     }

@@ -104,6 +104,14 @@ TEST(MeetingPoint, FindsCrossingsOfTinyAndHugeFigures) {
     ASSERT_TRUE(crossing.has_value()) << scale;
     EXPECT_EQ(*crossing, TMyPoint(0.5, 0) * scale) << scale;
   }
+  // Diagonals through points near both ends of the range: every difference
+  // of their points overflows.
+  const double big = 1.5e308;
+  const auto diagonals = MeetingPoint({-big, -big}, {big, big}, {-big, big}, {big, -big});
+  ASSERT_TRUE(diagonals.has_value());
+  EXPECT_LE(std::fabs(diagonals->x), 4 * kEpsilon * big);
+  EXPECT_LE(std::fabs(diagonals->y), 4 * kEpsilon * big);
+
   // Lines given by points a hair apart, at unit size.
   const double hair = 1e-170;
   const auto crossing = MeetingPoint({0, 0.5}, {hair, 0.5}, {0.25, 0}, {0.25, hair});
