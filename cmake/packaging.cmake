@@ -13,6 +13,17 @@ set(CPACK_PACKAGE_DESCRIPTION
 writes Mozhno or Nel'zya. The package also holds the C++20 geometry library
 under it: its headers, a CMake package (incircle::geometry) and a pkg-config
 file (incircle).")
+# The archives are named incircle-VERSION-SYSTEM, with win64 for 64-bit
+# Windows. Kept apart too: CPack's module reuses its own variable for the
+# source package, and the tests need the name.
+if(WIN32)
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+  set(system "win${bits}")
+else()
+  set(system "${CMAKE_SYSTEM_NAME}")
+endif()
+set(INCIRCLE_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${system}")
+set(CPACK_PACKAGE_FILE_NAME "${INCIRCLE_PACKAGE_FILE_NAME}")
 set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
 set(CPACK_OUTPUT_FILE_PREFIX "${INCIRCLE_PACKAGE_DIRECTORY}")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
@@ -25,6 +36,7 @@ if(WIN32)
   set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
   set(CPACK_COMPONENTS_ALL incircle_Runtime)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   set(CPACK_GENERATOR TGZ DEB)
 endif()
