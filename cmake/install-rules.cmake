@@ -28,7 +28,7 @@ install(
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 
 install(
-  FILES src/Utmypoint.h src/Utmyrectangle.h "${PROJECT_BINARY_DIR}/export/incircle_export.h"
+  FILES ${INCIRCLE_PUBLIC_HEADERS} "${PROJECT_BINARY_DIR}/export/incircle_export.h"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/incircle"
   COMPONENT incircle_Development)
 

@@ -2,14 +2,14 @@
 # PREFIX, through find_package or (with PKG_CONFIG) pkg-config, and checks
 # that it linked the library the way that tree offers it: SHARED or not.
 # Nothing outside PREFIX may stand in for it: pkg-config searches only
-# PREFIX, and the package CMake found must lie inside it.
+# PREFIX, and the package CMake found must lie inside it. With SOURCE_DIR
+# instead of PREFIX, the consumer builds the library as its sub-project.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS CONSUMER_DIR BUILD_DIR PREFIX GENERATOR CXX OBJDUMP)
+foreach(required IN ITEMS CONSUMER_DIR BUILD_DIR GENERATOR CXX OBJDUMP)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "BuildConsumer.cmake needs -D${required}=...")
   endif()
 endforeach()
-file(REAL_PATH "${PREFIX}" PREFIX)
 
 function(run)
   execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -21,7 +21,12 @@ function(run)
 endfunction()
 
 set(options -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
-if(PKG_CONFIG)
+if(DEFINED SOURCE_DIR)
+  list(APPEND options "-DCONSUMER_INCIRCLE_SOURCE_DIR=${SOURCE_DIR}")
+elseif(NOT DEFINED PREFIX)
+  message(FATAL_ERROR "BuildConsumer.cmake needs -DPREFIX=... or -DSOURCE_DIR=...")
+elseif(PKG_CONFIG)
+  file(REAL_PATH "${PREFIX}" PREFIX)
   file(GLOB_RECURSE pc_files "${PREFIX}/*/pkgconfig/incircle.pc")
   list(LENGTH pc_files count)
   if(NOT count EQUAL 1)
@@ -32,12 +37,13 @@ if(PKG_CONFIG)
   unset(ENV{PKG_CONFIG_PATH})
   list(APPEND options -DCONSUMER_USE_PKG_CONFIG=ON)
 else()
+  file(REAL_PATH "${PREFIX}" PREFIX)
   list(APPEND options "-DCMAKE_PREFIX_PATH=${PREFIX}")
 endif()
 
 file(REMOVE_RECURSE "${BUILD_DIR}")
 run("${CMAKE_COMMAND}" -S "${CONSUMER_DIR}" -B "${BUILD_DIR}" -G "${GENERATOR}" ${options})
-if(NOT PKG_CONFIG)
+if(DEFINED PREFIX AND NOT PKG_CONFIG)
   file(STRINGS "${BUILD_DIR}/CMakeCache.txt" found_dir REGEX "^incircle_DIR:")
   if(NOT found_dir MATCHES "=${PREFIX}/")
     message(FATAL_ERROR "find_package found incircle outside ${PREFIX}: ${found_dir}")
