@@ -2,7 +2,7 @@
 # all of it, and nothing else: no helper of the internal headers, no inline
 # function, no template instance.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS LIBRARY INCLUDE_DIR NM)
+foreach(required IN ITEMS LIBRARY INCLUDE_DIR)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "CheckExports.cmake needs -D${required}=...")
   endif()
@@ -25,23 +25,32 @@ if(NOT declared)
   message(FATAL_ERROR "no declaration marked INCIRCLE_EXPORT in ${INCLUDE_DIR}")
 endif()
 
-execute_process(COMMAND "${NM}" -D --defined-only -C "${LIBRARY}" OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
-if(NOT status STREQUAL "0")
-  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+# An ELF library's dynamic symbols come from nm; a DLL's exports from the
+# export table that objdump prints, demangled by c++filt.
+if(LIBRARY MATCHES "[.]dll$")
+  execute_process(COMMAND "${OBJDUMP}" -p "${LIBRARY}" OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([ \t]+\\[ *[0-9]+\\] [^\n]+\n)*)" table "${headers}")
+  string(REGEX MATCHALL "[^ \t\n]+\n" mangled "${CMAKE_MATCH_1}")
+  string(REPLACE "\n" "" mangled "${mangled}")
+  execute_process(COMMAND "${CXXFILT}" ${mangled} OUTPUT_VARIABLE symbols)
+else()
+  execute_process(COMMAND "${NM}" -D --defined-only -C "${LIBRARY}" OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  # "address type name": the loader's own _init and _fini belong to every
+  # shared object.
+  string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" lines "${listing}")
+  list(TRANSFORM lines REPLACE "^[0-9a-f]+ [A-Za-z] " "")
+  list(FILTER lines EXCLUDE REGEX "^_(init|fini)$")
+  list(JOIN lines "\n" symbols)
 endif()
+if(NOT status STREQUAL "0")
+  message(FATAL_ERROR "cannot list the symbols of ${LIBRARY}")
+endif()
+
+string(REGEX REPLACE "\n$" "" symbols "${symbols}")
 string(REPLACE "\n" ";" symbols "${symbols}")
 set(exported "")
 set(unexpected "")
-foreach(line IN LISTS symbols)
-  # "address type name": the loader's own _init and _fini belong to every
-  # shared object.
-  if(NOT line MATCHES "^[0-9a-f]+ [A-Za-z] (.+)$")
-    continue()
-  endif()
-  set(symbol "${CMAKE_MATCH_1}")
-  if(symbol MATCHES "^_(init|fini)$")
-    continue()
-  endif()
+foreach(symbol IN LISTS symbols)
   if(symbol MATCHES "([A-Za-z_][A-Za-z0-9_]*)[(]" AND CMAKE_MATCH_1 IN_LIST declared)
     list(APPEND exported "${CMAKE_MATCH_1}")
   else()
