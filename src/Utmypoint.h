@@ -4,6 +4,8 @@
 #include <limits>
 #include <optional>
 
+#include "incircle_export.h"
+
 // A point of the plane, or the vector from the origin to it.
 //
 // The arithmetic lives here, constexpr and inline, because the figure test
@@ -66,11 +68,12 @@ inline double TMyPoint::DistanceTo(TMyPoint b) const noexcept { return (b - *thi
 // three points coincide there is no angle, and the result is B; for a
 // straight angle, with A on the segment BC, it is A itself. A corner that is
 // not finite gives a point that is not finite.
-[[nodiscard]] TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept;
+[[nodiscard]] INCIRCLE_EXPORT TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept;
 
 // The point where the line through P0 and P1 crosses the line through P2 and
 // P3. No value when the lines are parallel or the same line, when the two
 // points given for a line coincide, or when the crossing is not a finite
 // point (non-finite input, or a crossing beyond the range of a double).
-[[nodiscard]] std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
-                                                   TMyPoint P3) noexcept;
+[[nodiscard]] INCIRCLE_EXPORT std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1,
+                                                                   TMyPoint P2,
+                                                                   TMyPoint P3) noexcept;
