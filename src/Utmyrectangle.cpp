@@ -17,19 +17,22 @@ using Sides = std::array<TMyPoint, 4>;  // side i runs from corner i to corner i
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
 // The two crossings are the same point when they lie within this many units
-// in the last place of the figure's extent, for the rounding of the dozen
+// in the last place of the figure's perimeter, for the rounding of the dozen
 // operations on the sides, plus kRoundedCornerUlps units of its largest
 // coordinate, for the rounding of the corners themselves: a figure far from
 // the origin cannot be more exact than its coordinates.
 constexpr double kSameCrossingUlps = 1024.0;
 constexpr double kRoundedCornerUlps = 8.0;
 
-// Within these bounds on the figure's extent (its largest side coordinate)
-// and on its largest coordinate, no side overflows and no product of up to
-// nine sides overflows or loses bits to underflow where it matters; beyond
-// them the figure is first brought near unit size by a power of two.
-constexpr double kSmallestSafeExtent = 0x1p-60;
-constexpr double kLargestSafeCoordinate = 0x1p60;
+// Where the largest coordinate lies within these bounds, no side overflows,
+// and no product of up to nine sides overflows or loses bits to underflow
+// where it matters: a strictly convex figure is at least a unit in the last
+// place of its largest coordinate wide, else all four corners would share
+// that coordinate and lie on one line. Beyond the bounds the figure is
+// first brought near unit size by a power of two: exact, but not free, so
+// ordinary figures go without.
+constexpr double kSmallestUnscaledCoordinate = 0x1p-20;
+constexpr double kLargestUnscaledCoordinate = 0x1p60;
 
 // Below this, a crossing's denominator may have lost bits to underflow: the
 // figure then has a side shorter than about 2^-200 of its extent, and either
@@ -46,25 +49,47 @@ constexpr double kSmallestTrustedDenominator = 0x1p-450;
 // which way the numbers run, yet rounding in the constructions does. So the
 // construction always starts at the lowest corner and runs towards its
 // lower neighbour: every numbering of one figure computes the same numbers.
-// Chosen by two rounds of a tournament, in index arithmetic rather than
-// branches.
-[[nodiscard]] Corners CanonicallyNumbered(const Corners& corners) noexcept {
-  const std::size_t lowerOf01 = LexicographicallyBefore(corners[1], corners[0]);
-  const std::size_t lowerOf23 = 2 + LexicographicallyBefore(corners[3], corners[2]);
-  const std::size_t second = LexicographicallyBefore(corners[lowerOf23], corners[lowerOf01]);
-  const std::size_t first = lowerOf01 + second * (lowerOf23 - lowerOf01);
-  const std::size_t step =
-      1 + 2 * LexicographicallyBefore(corners[(first + 3) % 4], corners[(first + 1) % 4]);
-  return {corners[first], corners[(first + step) % 4], corners[(first + 2 * step) % 4],
-          corners[(first + 3 * step) % 4]};
+// The comparisons that can decide are all made at once, and the lowest
+// corner found from them in index arithmetic, so that nothing waits on a
+// corner chosen by an earlier comparison. (Two corners in one place leave
+// no lowest one, but make a figure that answers no in every numbering.)
+[[nodiscard]] Corners CanonicallyNumbered(const Corners& c) noexcept {
+  const std::size_t b10 = LexicographicallyBefore(c[1], c[0]);
+  const std::size_t b32 = LexicographicallyBefore(c[3], c[2]);
+  const std::size_t b20 = LexicographicallyBefore(c[2], c[0]);
+  const std::size_t b30 = LexicographicallyBefore(c[3], c[0]);
+  const std::size_t b21 = LexicographicallyBefore(c[2], c[1]);
+  const std::size_t b31 = LexicographicallyBefore(c[3], c[1]);
+  // The lower of corners 0 and 1 against the lower of corners 2 and 3.
+  const std::size_t lowerOf01 = b10;
+  const std::size_t lowerOf23 = 2 + b32;
+  const std::size_t finalBefore = b10 != 0 ? (b32 != 0 ? b31 : b21) : (b32 != 0 ? b30 : b20);
+  const std::size_t first = finalBefore != 0 ? lowerOf23 : lowerOf01;
+  // Whether the neighbour before the first corner is the lower one:
+  // corners 3 and 1 around corner 0, 0 and 2 around 1, and so on.
+  const std::size_t oddFirst = first & 1U;
+  const std::size_t secondHalf = first >> 1U;
+  const std::size_t backwards = (oddFirst != 0 ? (1 - b20) : b31) ^ secondHalf;
+  const std::size_t step = 1 + 2 * backwards;
+  return {c[first], c[(first + step) & 3U], c[(first + 2 * step) & 3U], c[(first + 3 * step) & 3U]};
 }
 
 [[nodiscard]] Sides SidesOf(const Corners& c) noexcept {
   return {c[1] - c[0], c[2] - c[1], c[3] - c[2], c[0] - c[3]};
 }
 
-[[nodiscard]] double ExtentOf(const Sides& s) noexcept {
-  return LargestMagnitude({s[0], s[1], s[2], s[3]});
+[[nodiscard]] TMyPoint Magnitudes(TMyPoint p) noexcept { return {std::fabs(p.x), std::fabs(p.y)}; }
+
+[[nodiscard]] TMyPoint Larger(TMyPoint a, TMyPoint b) noexcept {
+  return {std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+// The largest coordinate magnitude of four finite corners, in a tree rather
+// than a chain, and the same for every numbering.
+[[nodiscard]] double LargestCoordinate(const Corners& c) noexcept {
+  const TMyPoint largest = Larger(Larger(Magnitudes(c[0]), Magnitudes(c[1])),
+                                  Larger(Magnitudes(c[2]), Magnitudes(c[3])));
+  return std::max(largest.x, largest.y);
 }
 
 // Every corner turns the same way, none straight on: the four corners are
@@ -72,56 +97,31 @@ constexpr double kSmallestTrustedDenominator = 0x1p-450;
 // less than a half turn each add up to exactly one full turn, the outline
 // neither crosses itself nor winds twice. Returns +1 when it turns left at
 // every corner, -1 when right at every corner, 0 otherwise.
-[[nodiscard]] double Turning(const Sides& sides) noexcept {
-  int left = 0;
-  int right = 0;
-  for (std::size_t i = 0; i < sides.size(); ++i) {
-    const double turn = Cross(sides[i], sides[(i + 1) % 4]);
-    left += static_cast<int>(turn > 0.0);
-    right += static_cast<int>(turn < 0.0);
-  }
-  return static_cast<double>(static_cast<int>(left == 4) - static_cast<int>(right == 4));
+[[nodiscard]] double Turning(const Sides& s) noexcept {
+  const std::array<double, 4> turns{Cross(s[0], s[1]), Cross(s[1], s[2]), Cross(s[2], s[3]),
+                                    Cross(s[3], s[0])};
+  // Bitwise, not short-circuit: whether a figure is convex is a coin toss
+  // in a mixed stream of figures.
+  const auto positive = [](double turn) { return static_cast<int>(turn > 0.0); };
+  const auto negative = [](double turn) { return static_cast<int>(turn < 0.0); };
+  const int left =
+      positive(turns[0]) & positive(turns[1]) & positive(turns[2]) & positive(turns[3]);
+  const int right =
+      negative(turns[0]) & negative(turns[1]) & negative(turns[2]) & negative(turns[3]);
+  return static_cast<double>(left - right);
 }
 
-}  // namespace
-
-bool TMyRectangle::CanInscribeCircle() const noexcept {
-  if (!std::all_of(corners.begin(), corners.end(), [](TMyPoint p) { return IsFinite(p); })) {
-    return false;
-  }
-  Corners c = CanonicallyNumbered(corners);
-  double largest = LargestMagnitude({c[0], c[1], c[2], c[3]});
-  Sides s{};
-  double extent = 0.0;
-  if (largest <= kLargestSafeCoordinate) {
-    s = SidesOf(c);
-    extent = ExtentOf(s);
-  }
-  if (!(extent >= kSmallestSafeExtent)) {
-    if (largest == 0.0) {
-      return false;
-    }
-    // Scaling by a power of two rounds nothing. Brought near unit size, a
-    // figure whose extent is still below the safe one has all four corners
-    // on one line: their largest coordinate is then one and the same.
-    const int exponent = UnitExponent(largest);
-    std::transform(c.begin(), c.end(), c.begin(),
-                   [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
-    largest = ScaledByPowerOfTwo(largest, exponent);
-    s = SidesOf(c);
-    extent = ExtentOf(s);
-    if (!(extent >= kSmallestSafeExtent)) {
-      return false;
-    }
-  }
+// The test proper, on canonically numbered corners whose largest coordinate
+// lies within the unscaled bounds.
+[[nodiscard]] bool Decide(const Corners& c, double largest) noexcept {
+  const Sides s = SidesOf(c);
   const double turning = Turning(s);
   if (turning == 0.0) {
     return false;
   }
-
   // Each side is a neighbour's distance for two corners: measured once.
-  const std::array<double, 4> lengths{s[0].Length(), s[1].Length(), s[2].Length(),
-                                      s[3].Length()};
+  const std::array<double, 4> lengths{s[0].Length(), s[1].Length(), s[2].Length(), s[3].Length()};
+  const double perimeter = (lengths[0] + lengths[1]) + (lengths[2] + lengths[3]);
   const auto bisector = [&](std::size_t i) {
     const std::size_t before = (i + 3) % 4;
     return InwardBisectorDirection(s[i], TMyPoint{} - s[before], lengths[i], lengths[before],
@@ -148,6 +148,28 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   const double q1q2 = q1 * q2;
   const TMyPoint apart = d0 * (n1 * q2) - s[0] * q1q2 - d1 * (n2 * q1);
   const double allowance =
-      (kSameCrossingUlps * extent + kRoundedCornerUlps * largest) * kEpsilon * std::fabs(q1q2);
+      (kSameCrossingUlps * perimeter + kRoundedCornerUlps * largest) * kEpsilon * std::fabs(q1q2);
   return static_cast<bool>((std::fabs(apart.x) <= allowance) & (std::fabs(apart.y) <= allowance));
+}
+
+}  // namespace
+
+bool TMyRectangle::CanInscribeCircle() const noexcept {
+  // A corner that is not a number gives sides that turn nowhere, and one
+  // that is infinite gives an infinite largest coordinate: both fail below,
+  // and only figures outside the unscaled range need to be asked.
+  double largest = LargestCoordinate(corners);
+  Corners c = CanonicallyNumbered(corners);
+  if (!(largest >= kSmallestUnscaledCoordinate && largest <= kLargestUnscaledCoordinate)) {
+    if (largest == 0.0 ||
+        !std::all_of(corners.begin(), corners.end(), [](TMyPoint p) { return IsFinite(p); })) {
+      return false;
+    }
+    // Brought near unit size by a power of two, which rounds nothing.
+    const int exponent = UnitExponent(largest);
+    std::transform(c.begin(), c.end(), c.begin(),
+                   [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
+    largest = ScaledByPowerOfTwo(largest, exponent);
+  }
+  return Decide(c, largest);
 }
