@@ -23,6 +23,8 @@ using extreme::kDegree;
 using extreme::kPi;
 using extreme::Outline;
 
+[[nodiscard]] long double Wide(double value) { return static_cast<long double>(value); }
+
 struct Placement {
   long double away = 0;  // the distance from the origin, in sizes of the figure
   int decimalExponent = 0;
@@ -65,8 +67,8 @@ class FigureLimits : public testing::Test {
     const long double scale = std::pow(10.0L, static_cast<long double>(placement.decimalExponent));
     Outline placed;
     for (std::size_t i = 0; i < 4; ++i) {
-      placed[i] = TMyPoint(static_cast<double>((o[i].x + shiftX) * scale),
-                           static_cast<double>((o[i].y + shiftY) * scale));
+      placed[i] = TMyPoint(static_cast<double>((Wide(o[i].x) + shiftX) * scale),
+                           static_cast<double>((Wide(o[i].y) + shiftY) * scale));
     }
     return placed;
   }
@@ -86,11 +88,11 @@ class FigureLimits : public testing::Test {
     const std::size_t towards = (corner + (random_() % 2 == 0 ? 1 : 3)) % 4;
     const auto slide = [&](long double by) {
       Outline moved = o;
+      const TMyPoint from = o[corner];
+      const TMyPoint to = o[towards];
       moved[corner] =
-          TMyPoint(static_cast<double>(o[corner].x +
-                                       (o[towards].x - static_cast<long double>(o[corner].x)) * by),
-                   static_cast<double>(
-                       o[corner].y + (o[towards].y - static_cast<long double>(o[corner].y)) * by));
+          TMyPoint(static_cast<double>(Wide(from.x) + (Wide(to.x) - Wide(from.x)) * by),
+                   static_cast<double>(Wide(from.y) + (Wide(to.y) - Wide(from.y)) * by));
       return moved;
     };
     constexpr long double kTrial = 1e-3L;
