@@ -81,20 +81,22 @@ class FigureLimits : public testing::Test {
             std::uniform_int_distribution<int>(-50, 50)(random_)};
   }
 
-  // Corner `corner` slid along one of its sides until the figure's defect is
-  // about `defect`: the defect grows in proportion to a short slide.
+  // One corner slid along one of its sides by a part of that side.
+  static Outline SlidBy(const Outline& o, std::size_t corner, std::size_t towards, long double by) {
+    Outline moved = o;
+    const TMyPoint from = o[corner];
+    const TMyPoint to = o[towards];
+    moved[corner] = TMyPoint(static_cast<double>(Wide(from.x) + (Wide(to.x) - Wide(from.x)) * by),
+                             static_cast<double>(Wide(from.y) + (Wide(to.y) - Wide(from.y)) * by));
+    return moved;
+  }
+
+  // A corner slid along one of its sides until the figure's defect is about
+  // `defect`: the defect grows in proportion to a short slide.
   Outline Slid(const Outline& o, long double defect) {
     const std::size_t corner = AnyCorner();
     const std::size_t towards = (corner + (random_() % 2 == 0 ? 1 : 3)) % 4;
-    const auto slide = [&](long double by) {
-      Outline moved = o;
-      const TMyPoint from = o[corner];
-      const TMyPoint to = o[towards];
-      moved[corner] =
-          TMyPoint(static_cast<double>(Wide(from.x) + (Wide(to.x) - Wide(from.x)) * by),
-                   static_cast<double>(Wide(from.y) + (Wide(to.y) - Wide(from.y)) * by));
-      return moved;
-    };
+    const auto slide = [&](long double by) { return SlidBy(o, corner, towards, by); };
     constexpr long double kTrial = 1e-3L;
     const long double perUnitSlide = extreme::PitotDefect(slide(kTrial)) / kTrial;
     return slide(defect / perUnitSlide);
@@ -193,6 +195,44 @@ TEST_F(FigureLimits, FarFromTheOriginSlidFiguresLoseIt) {
     Expect(figure, false,
            farthest ? "a defect of 1e-2, 1e12 sizes away" : "a defect of 1e-4, 1e9 sizes away");
   }
+}
+
+// Rounding decides for a figure whose crossings lie right at the edge of the
+// allowance, and it must decide alike for every numbering of the corners.
+// Each figure is a tangential one slid by just so much, found by bisection
+// on the slide in one numbering.
+TEST_F(FigureLimits, EveryNumberingAgreesAtTheEdgeOfTheAllowance) {
+  int disagreements = 0;
+  for (int i = 0; i < 300; ++i) {
+    const Outline tangential = Placed(Ordinary(), AnyPlacement(i % 2 == 0 ? 1 : 1e6L));
+    const std::size_t corner = AnyCorner();
+    const std::size_t towards = (corner + 1) % 4;
+    long double inscribable = 0;
+    long double notInscribable = 1e-6L;
+    if (!Verdict(tangential) || Verdict(SlidBy(tangential, corner, towards, notInscribable))) {
+      continue;
+    }
+    for (int step = 0; step < 80; ++step) {
+      const long double middle = (inscribable + notInscribable) / 2;
+      (Verdict(SlidBy(tangential, corner, towards, middle)) ? inscribable : notInscribable) =
+          middle;
+    }
+    for (const long double by : {inscribable, notInscribable}) {
+      const Outline figure = SlidBy(tangential, corner, towards, by);
+      const bool verdict = Verdict(figure);
+      for (std::size_t start = 0; start < 4; ++start) {
+        for (const bool reversed : {false, true}) {
+          if (Verdict(figures::Renumbered(figure, start, reversed)) != verdict &&
+              ++disagreements <= 5) {
+            ADD_FAILURE() << "the numbering changes the verdict for " << Describe(figure);
+          }
+        }
+      }
+    }
+    ++tried_;
+  }
+  EXPECT_EQ(disagreements, 0);
+  EXPECT_GT(tried_, 250);
 }
 
 // Rectangles of exact integer corners have no rounding at all: unequal
