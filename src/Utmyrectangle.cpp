@@ -55,7 +55,8 @@ constexpr double kSmallestTrustedDenominator = 0x1p-450;
 // Bitwise, not short-circuit: the order of random corners is a coin toss
 // that no branch predictor can learn.
 [[nodiscard]] std::size_t LexicographicallyBefore(TMyPoint a, TMyPoint b) noexcept {
-  return static_cast<std::size_t>((a.x < b.x) | ((a.x == b.x) & (a.y < b.y)));
+  const auto bit = [](bool condition) { return static_cast<std::size_t>(condition); };
+  return bit(a.x < b.x) | (bit(a.x == b.x) & bit(a.y < b.y));
 }
 
 // The verdict must not depend on which corner is numbered first nor on
@@ -170,7 +171,8 @@ constexpr double kSmallestTrustedDenominator = 0x1p-450;
   const double allowance = (kSameCrossingUlps * perimeter * std::fabs(q1q2) +
                             kRoundedCornerUlps * largest * magnification) *
                            kEpsilon;
-  return static_cast<bool>((std::fabs(apart.x) <= allowance) & (std::fabs(apart.y) <= allowance));
+  const auto bit = [](bool condition) { return static_cast<unsigned>(condition); };
+  return (bit(std::fabs(apart.x) <= allowance) & bit(std::fabs(apart.y) <= allowance)) != 0U;
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ std::string Fixed(double value) {
 
 class Canvas {
  public:
-  explicit Canvas(const std::array<TMyPoint, 4>& corners) {
-    lowest_ = highest_ = corners[0];
+  explicit Canvas(const std::array<TMyPoint, 4>& corners)
+      : lowest_(corners[0]), highest_(corners[0]) {
     for (const TMyPoint p : corners) {
       lowest_ = {std::min(lowest_.x, p.x), std::min(lowest_.y, p.y)};
       highest_ = {std::max(highest_.x, p.x), std::max(highest_.y, p.y)};
@@ -137,12 +137,12 @@ int Draw(const std::array<TMyPoint, 4>& c, std::string_view title) {
     const TMyPoint side = c[1] - c[0];
     const double radius = std::fabs(Cross(side, *crossing03 - c[0])) / side.Length();
     Dot(canvas, *crossing03, radius * kPixelsPerUnit,
-        "fill=\"none\" stroke=\"#2a8a3e\" stroke-width=\"2\"");
+        R"(fill="none" stroke="#2a8a3e" stroke-width="2")");
   }
 
   for (std::size_t i = 0; i < 4; ++i) {
     Line(canvas, c[i], Farther(c[i], bisectorPoints[i], crossingOf[i]),
-         "stroke=\"#7a7a7a\" stroke-width=\"1.5\" stroke-dasharray=\"6 4\"");
+         R"(stroke="#7a7a7a" stroke-width="1.5" stroke-dasharray="6 4")");
     Dot(canvas, bisectorPoints[i], 3.5, "fill=\"#7a7a7a\"");
   }
 
