@@ -1,8 +1,9 @@
 #pragma once
 
-// The formulas of the two constructions, written once and shared by the
-// public functions, which guard them against every input, and by the figure
-// test, which has guarded its figure already and knows its side lengths.
+// The formulas of the constructions: the bisector point and the crossing,
+// which the public functions guard against every input, and the bisector
+// direction, which the figure test uses on a figure it has guarded already
+// and whose side lengths it knows.
 
 #include <cmath>
 #include <optional>
