@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -90,14 +91,19 @@ bool PitotFloor(const TMyRectangle& figure) {
 }
 
 template <bool (*Test)(const TMyRectangle&)>
+int OnePass(const std::vector<TMyRectangle>& stream) {
+  int inscribable = 0;
+  for (const TMyRectangle& figure : stream) {
+    inscribable += Test(figure) ? 1 : 0;
+  }
+  return inscribable;
+}
+
+template <bool (*Test)(const TMyRectangle&)>
 void OverTheVariedStream(benchmark::State& state) {
   const std::vector<TMyRectangle>& stream = Stream();
   for (auto _ : state) {
-    int inscribable = 0;
-    for (const TMyRectangle& figure : stream) {
-      inscribable += Test(figure) ? 1 : 0;
-    }
-    benchmark::DoNotOptimize(inscribable);
+    benchmark::DoNotOptimize(OnePass<Test>(stream));
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(stream.size()));
 }
@@ -172,7 +178,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const auto test = cpuTimes_.find("BM_FigureTest_VariedFigures");
     const auto floor = cpuTimes_.find("BM_PitotFloor_VariedFigures");
     if (test != cpuTimes_.end() && floor != cpuTimes_.end()) {
-      std::printf("figure test / Pitot floor on the varied figures: %.2f\n",
+      std::printf("figure test / Pitot floor, ratio of the medians: %.2f\n",
                   test->second / floor->second);
     }
   }
@@ -180,6 +186,51 @@ class RatioReporter : public benchmark::ConsoleReporter {
  private:
   std::map<std::string, double> cpuTimes_;
 };
+
+// The ratio timed in pairs: one pass of the figure test and one of the
+// floor, back to back, so that both meet the same state of a shared
+// machine; the order within a pair alternates. The median of the pairs'
+// ratios is steady where separate medians drift apart.
+struct Paired {
+  double ratio = 0;
+  double testNanoseconds = 0;   // per figure, median over the pairs
+  double floorNanoseconds = 0;  // per figure, median over the pairs
+};
+
+double Median(std::vector<double> values) {
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+Paired PairedRatio(int pairs) {
+  using Clock = std::chrono::steady_clock;
+  const std::vector<TMyRectangle>& stream = Stream();
+  const auto timed = [&](auto pass) {
+    const Clock::time_point start = Clock::now();
+    benchmark::DoNotOptimize(pass(stream));
+    return std::chrono::duration<double>(Clock::now() - start).count();
+  };
+  std::vector<double> ratios;
+  std::vector<double> tests;
+  std::vector<double> floors;
+  for (int i = 0; i < pairs; ++i) {
+    double test = 0;
+    double floor = 0;
+    if (i % 2 == 0) {
+      test = timed(OnePass<FigureTest>);
+      floor = timed(OnePass<PitotFloor>);
+    } else {
+      floor = timed(OnePass<PitotFloor>);
+      test = timed(OnePass<FigureTest>);
+    }
+    ratios.push_back(test / floor);
+    tests.push_back(test);
+    floors.push_back(floor);
+  }
+  const double perFigure = 1e9 / static_cast<double>(stream.size());
+  return {Median(ratios), Median(tests) * perFigure, Median(floors) * perFigure};
+}
 
 }  // namespace
 
@@ -191,6 +242,12 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatio();
+  constexpr int kPairs = 401;
+  const Paired paired = PairedRatio(kPairs);
+  std::printf(
+      "figure test / Pitot floor, median of %d back-to-back pairs: %.2f (%.1f ns / %.1f ns per "
+      "figure)\n",
+      kPairs, paired.ratio, paired.testNanoseconds, paired.floorNanoseconds);
   benchmark::Shutdown();
   return 0;
 }

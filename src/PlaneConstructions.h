@@ -1,8 +1,9 @@
 #pragma once
 
-// The formulas of the two constructions, written once and shared by the
-// public functions, which guard them against every input, and by the figure
-// test, which has guarded its figure already and knows its side lengths.
+// The formulas of the constructions: the bisector point and the crossing,
+// which the public functions guard against every input, and the bisector
+// direction, which the figure test uses on a figure it has guarded already
+// and whose side lengths it knows.
 
 #include <cmath>
 #include <optional>
@@ -18,6 +19,27 @@
                                                    double dAC) noexcept {
   const double sum = dAB + dAC;
   return toB * (dAC / sum) + toC * (dAB / sum);
+}
+
+// A direction along the inner bisector at a corner, from the vectors to its
+// next and previous neighbours, their lengths, and the way the figure turns
+// there (+1 when the inside lies to the left of toNext, -1 when to the
+// right). The two side vectors, each weighted by the other's length, have
+// equal lengths: their sum runs along the inner bisector, and so does their
+// difference turned a quarter towards the inside. Each alone is accurate
+// only where the other is not: the difference cancels at a sharp corner,
+// the sum at a nearly straight one. Both point the same way, so their sum
+// never cancels, and the direction is good to a few units in the last place
+// at every corner, with no division and no branch.
+[[nodiscard]] constexpr TMyPoint InwardBisectorDirection(TMyPoint toNext, TMyPoint toPrevious,
+                                                         double lengthToNext,
+                                                         double lengthToPrevious,
+                                                         double turn) noexcept {
+  const TMyPoint alongNext = toNext * lengthToPrevious;
+  const TMyPoint alongPrevious = toPrevious * lengthToNext;
+  const TMyPoint along = alongNext + alongPrevious;
+  const TMyPoint across = alongNext - alongPrevious;
+  return {along.x - turn * across.y, along.y + turn * across.x};
 }
 
 // Below this, a product of coordinates may have lost bits to gradual

@@ -1,0 +1,259 @@
+// The figure test at the limits of double precision: corners from nearly
+// zero to nearly straight, figures from 10^-50 to 10^50 in size and up to
+// 10^12 of their sizes from the origin, and defects down to what the
+// coordinates can tell.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "ExtremeCorners.h"
+#include "Renumbering.h"
+#include "Utmyrectangle.h"
+
+namespace {
+
+using extreme::kDegree;
+using extreme::kPi;
+using extreme::Outline;
+
+[[nodiscard]] long double Wide(double value) { return static_cast<long double>(value); }
+
+struct Placement {
+  long double away = 0;  // the distance from the origin, in sizes of the figure
+  int decimalExponent = 0;
+};
+
+std::string Describe(const Outline& o) {
+  std::ostringstream text;
+  text.precision(17);
+  for (const TMyPoint p : o) {
+    text << "(" << p.x << ", " << p.y << ") ";
+  }
+  return text.str();
+}
+
+bool Verdict(const Outline& corners) {
+  TMyRectangle figure;
+  figure.corners = corners;
+  return figure.CanInscribeCircle();
+}
+
+// Starting at each corner, in either direction.
+bool EveryNumberingAgrees(const Outline& corners) {
+  const bool verdict = Verdict(corners);
+  constexpr std::array<std::size_t, 8> kNumberings{0, 1, 2, 3, 4, 5, 6, 7};
+  return std::all_of(kNumberings.begin(), kNumberings.end(), [&](std::size_t numbering) {
+    return Verdict(figures::Renumbered(corners, numbering % 4, numbering >= 4)) == verdict;
+  });
+}
+
+class FigureLimits : public testing::Test {
+ protected:
+  long double Uniform(long double low, long double high) {
+    return std::uniform_real_distribution<long double>(low, high)(random_);
+  }
+  std::size_t AnyCorner() { return std::uniform_int_distribution<std::size_t>(0, 3)(random_); }
+
+  // Moved `away` of its sizes (its largest distance from its centre) in a
+  // random direction and scaled by 10^decimalExponent, worked out in long
+  // double and rounded once.
+  Outline Placed(const Outline& o, Placement placement) {
+    long double size = 0;
+    for (const TMyPoint p : o) {
+      size =
+          std::max(size, std::hypot(static_cast<long double>(p.x), static_cast<long double>(p.y)));
+    }
+    const long double direction = Uniform(0, 2 * kPi);
+    const long double shiftX = placement.away * size * std::cos(direction);
+    const long double shiftY = placement.away * size * std::sin(direction);
+    const long double scale = std::pow(10.0L, static_cast<long double>(placement.decimalExponent));
+    Outline placed;
+    for (std::size_t i = 0; i < 4; ++i) {
+      placed[i] = TMyPoint(static_cast<double>((Wide(o[i].x) + shiftX) * scale),
+                           static_cast<double>((Wide(o[i].y) + shiftY) * scale));
+    }
+    return placed;
+  }
+
+  // Up to `farthest` sizes from the origin, spread evenly over the decades
+  // from a thousandth of a size on, and at any scale between 10^-50 and
+  // 10^50.
+  Placement AnyPlacement(long double farthest) {
+    return {std::pow(10.0L, Uniform(-3, std::log10(farthest))),
+            std::uniform_int_distribution<int>(-50, 50)(random_)};
+  }
+
+  // One corner slid along one of its sides by a part of that side.
+  static Outline SlidBy(const Outline& o, std::size_t corner, std::size_t towards, long double by) {
+    Outline moved = o;
+    const TMyPoint from = o[corner];
+    const TMyPoint to = o[towards];
+    moved[corner] = TMyPoint(static_cast<double>(Wide(from.x) + (Wide(to.x) - Wide(from.x)) * by),
+                             static_cast<double>(Wide(from.y) + (Wide(to.y) - Wide(from.y)) * by));
+    return moved;
+  }
+
+  // A corner slid along one of its sides until the figure's defect is about
+  // `defect`: the defect grows in proportion to a short slide.
+  Outline Slid(const Outline& o, long double defect) {
+    const std::size_t corner = AnyCorner();
+    const std::size_t towards = (corner + (random_() % 2 == 0 ? 1 : 3)) % 4;
+    const auto slide = [&](long double by) { return SlidBy(o, corner, towards, by); };
+    constexpr long double kTrial = 1e-3L;
+    const long double perUnitSlide = extreme::PitotDefect(slide(kTrial)) / kTrial;
+    return slide(defect / perUnitSlide);
+  }
+
+  Outline Tangential(long double angle, std::size_t at) {
+    return extreme::AroundTheUnitCircle(extreme::CornerAngles(angle, at, random_),
+                                        Uniform(0, 2 * kPi));
+  }
+
+  Outline Ordinary() { return Tangential(Uniform(5 * kDegree, 175 * kDegree), 0); }
+
+  // Counts the figures tried and those answered wrongly, and shows the first
+  // few; every numbering of every tenth figure must agree too.
+  void Expect(const Outline& figure, bool expected, const std::string& what) {
+    ++tried_;
+    const bool verdict = Verdict(figure);
+    if (tried_ % 10 == 0 && !EveryNumberingAgrees(figure)) {
+      ADD_FAILURE() << what << ": the numbering changes the verdict for " << Describe(figure);
+    }
+    if (verdict != expected && ++wrong_ <= 5) {
+      ADD_FAILURE() << what << ": expected " << expected << " for " << Describe(figure)
+                    << "(defect " << static_cast<double>(extreme::PitotDefect(figure)) << ")";
+    }
+  }
+
+  void TearDown() override {
+    EXPECT_EQ(wrong_, 0) << "of " << tried_ << " figures";
+    EXPECT_GT(tried_, 0);
+  }
+
+  std::mt19937_64 random_{20261210};
+  long tried_ = 0;
+  long wrong_ = 0;
+};
+
+// The sharpest and the most nearly straight corners the tests ask for, and
+// some between.
+constexpr std::array<long double, 12> kExtremeDegrees{
+    1e-4L, 1e-3L, 1e-2L, 0.1L, 1, 5, 175, 179.9L, 179.99L, 179.999L, 179.9999L, 179.99999L};
+
+TEST_F(FigureLimits, TangentialFiguresWithOneExtremeCornerHaveAnIncircle) {
+  for (const long double degrees : kExtremeDegrees) {
+    for (int i = 0; i < 4000; ++i) {
+      const Outline figure = Placed(Tangential(degrees * kDegree, AnyCorner()), AnyPlacement(1e6L));
+      Expect(figure, true,
+             "a corner of " + std::to_string(static_cast<double>(degrees)) + " degrees");
+    }
+  }
+}
+
+TEST_F(FigureLimits, SlidFiguresWithOneExtremeCornerLoseIt) {
+  for (const long double degrees : kExtremeDegrees) {
+    for (int i = 0; i < 4000; ++i) {
+      const long double defect = std::pow(10.0L, Uniform(-8, -2));
+      const Outline figure =
+          Placed(Slid(Tangential(degrees * kDegree, AnyCorner()), defect), AnyPlacement(1e6L));
+      if (extreme::PitotDefect(figure) >= 1e-8L) {
+        Expect(figure, false,
+               "a corner of " + std::to_string(static_cast<double>(degrees)) + " degrees");
+      }
+    }
+  }
+}
+
+TEST_F(FigureLimits, SlidOrdinaryFiguresLoseItDownToATrillionth) {
+  for (int i = 0; i < 60000; ++i) {
+    const long double defect = std::pow(10.0L, Uniform(-12, -6));
+    const Outline figure = Placed(Slid(Ordinary(), defect), AnyPlacement(1e3L));
+    if (extreme::PitotDefect(figure) >= 1e-12L) {
+      Expect(figure, false, "ordinary corners");
+    }
+  }
+}
+
+// Far from the origin the corners' own rounding is the limit: a figure
+// cannot be told more exactly than its coordinates, but it keeps that much.
+TEST_F(FigureLimits, RoundedFarFromTheOriginTangentialFiguresHaveAnIncircle) {
+  for (int i = 0; i < 20000; ++i) {
+    Expect(Placed(Ordinary(), AnyPlacement(1e12L)), true, "far from the origin");
+  }
+}
+
+TEST_F(FigureLimits, FarFromTheOriginSlidFiguresLoseIt) {
+  for (int i = 0; i < 10000; ++i) {
+    const bool farthest = i % 2 == 0;
+    const long double defect = farthest ? 1e-2L : 1e-4L;
+    const Outline figure =
+        Placed(Slid(Ordinary(), defect), {farthest ? 1e12L : 1e9L, static_cast<int>(i % 21) - 10});
+    Expect(figure, false,
+           farthest ? "a defect of 1e-2, 1e12 sizes away" : "a defect of 1e-4, 1e9 sizes away");
+  }
+}
+
+// Rounding decides for a figure whose crossings lie right at the edge of the
+// allowance, and it must decide alike for every numbering of the corners.
+// Each figure is a tangential one slid by just so much, found by bisection
+// on the slide in one numbering.
+TEST_F(FigureLimits, EveryNumberingAgreesAtTheEdgeOfTheAllowance) {
+  int disagreements = 0;
+  for (int i = 0; i < 300; ++i) {
+    const Outline tangential = Placed(Ordinary(), AnyPlacement(i % 2 == 0 ? 1 : 1e6L));
+    const std::size_t corner = AnyCorner();
+    const std::size_t towards = (corner + 1) % 4;
+    long double inscribable = 0;
+    long double notInscribable = 1e-6L;
+    if (!Verdict(tangential) || Verdict(SlidBy(tangential, corner, towards, notInscribable))) {
+      continue;
+    }
+    for (int step = 0; step < 80; ++step) {
+      const long double middle = (inscribable + notInscribable) / 2;
+      (Verdict(SlidBy(tangential, corner, towards, middle)) ? inscribable : notInscribable) =
+          middle;
+    }
+    for (const long double by : {inscribable, notInscribable}) {
+      const Outline figure = SlidBy(tangential, corner, towards, by);
+      if (!EveryNumberingAgrees(figure) && ++disagreements <= 5) {
+        ADD_FAILURE() << "the numbering changes the verdict for " << Describe(figure);
+      }
+    }
+    ++tried_;
+  }
+  EXPECT_EQ(disagreements, 0);
+  EXPECT_GT(tried_, 250);
+}
+
+// Rectangles of exact integer corners have no rounding at all: unequal
+// sides are told apart wherever they are, equal ones are a square.
+TEST_F(FigureLimits, ExactRectanglesAnywhereUpTo1e13FromTheOrigin) {
+  const auto rectangle = [](long double x, long double y, long double width, long double height) {
+    return Outline{TMyPoint(static_cast<double>(x), static_cast<double>(y)),
+                   TMyPoint(static_cast<double>(x), static_cast<double>(y + height)),
+                   TMyPoint(static_cast<double>(x + width), static_cast<double>(y + height)),
+                   TMyPoint(static_cast<double>(x + width), static_cast<double>(y))};
+  };
+  Expect(rectangle(1e13L, 1e13L, 4, 2), false, "4 by 2 at (1e13, 1e13)");
+  Expect(rectangle(1e13L, 1e13L, 1e6L, 1e6L + 1), false, "1e6 by 1e6 + 1 at (1e13, 1e13)");
+  Expect(rectangle(-1e13L, 1e13L, 3, 3), true, "3 by 3 at (-1e13, 1e13)");
+  std::uniform_int_distribution<std::int64_t> place(-10'000'000'000'000, 10'000'000'000'000);
+  std::uniform_int_distribution<std::int64_t> side(1, 1'000'000);
+  for (int i = 0; i < 20000; ++i) {
+    const auto x = static_cast<long double>(place(random_));
+    const auto y = static_cast<long double>(place(random_));
+    const auto width = static_cast<long double>(side(random_));
+    const long double height = i % 3 == 0 ? width : static_cast<long double>(side(random_));
+    Expect(rectangle(x, y, width, height), width == height, "an exact rectangle");
+  }
+}
+
+}  // namespace
