@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -62,10 +63,16 @@ std::string VisibleText(std::string_view screen) {
     }
     const char kind = screen[++i];
     if (kind == '[') {  // control sequence: up to its final byte
+      const std::size_t parameters = i + 1;
       while (i + 1 < screen.size() && (screen[i + 1] < 0x40 || screen[i + 1] > 0x7E)) {
         ++i;
       }
       ++i;
+      // Wine moves the cursor forward over a space instead of writing it.
+      if (i < screen.size() && screen[i] == 'C') {
+        const int count = std::atoi(std::string(screen.substr(parameters, i - parameters)).c_str());
+        text.append(static_cast<std::size_t>(std::max(count, 1)), ' ');
+      }
     } else if (kind == ']') {  // operating system command (a title): up to BEL or ST
       while (i + 1 < screen.size() && screen[i + 1] != '\a' && screen[i + 1] != '\x1b') {
         ++i;
