@@ -265,7 +265,7 @@ class OnTerminal : public testing::Test {
   }
 
   void TearDown() override {
-    if (pid_ > 0 && !ended_) {
+    if (pid_ > 0 && !status_) {
       harness::KillAndReap(pid_);
     }
     for (const int fd : {inputWriter_, outputReader_}) {
@@ -275,10 +275,12 @@ class OnTerminal : public testing::Test {
     }
   }
 
+  // The program's status once it has ended, asked again as often as needed.
   std::optional<int> End(std::chrono::milliseconds patience = kPatience) {
-    const std::optional<int> status = WaitFor(pid_, patience);
-    ended_ = status.has_value();
-    return status;
+    if (!status_) {
+      status_ = WaitFor(pid_, patience);
+    }
+    return status_;
   }
 
   // A program that waits does not end within this; one that has no reason to
@@ -288,7 +290,7 @@ class OnTerminal : public testing::Test {
   harness::PseudoTerminal tty_;
   termios initial_{};
   pid_t pid_ = -1;
-  bool ended_ = false;
+  std::optional<int> status_;
   int inputWriter_ = -1;
   int outputReader_ = -1;
 };

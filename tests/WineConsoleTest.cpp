@@ -73,7 +73,7 @@ class InWineConsole : public testing::Test {
   }
 
   void TearDown() override {
-    if (pid_ > 0 && !ended_) {
+    if (pid_ > 0 && !status_) {
       harness::KillAndReap(pid_);
     }
     for (const int fd : {inputWriter_, outputReader_}) {
@@ -83,10 +83,12 @@ class InWineConsole : public testing::Test {
     }
   }
 
+  // The program's status once it has ended, asked again as often as needed.
   std::optional<int> End(std::chrono::milliseconds patience) {
-    const std::optional<int> status = harness::WaitFor(pid_, patience);
-    ended_ = status.has_value();
-    return status;
+    if (!status_) {
+      status_ = harness::WaitFor(pid_, patience);
+    }
+    return status_;
   }
 
   // The text on the screen once `expected` has appeared in it.
@@ -109,7 +111,7 @@ class InWineConsole : public testing::Test {
 
   harness::PseudoTerminal tty_;
   pid_t pid_ = -1;
-  bool ended_ = false;
+  std::optional<int> status_;
   int inputWriter_ = -1;
   int outputReader_ = -1;
 };
