@@ -32,9 +32,8 @@ constexpr unsigned char kEscape = 0x1B;
 // The signals whose default action ends the process. Each is caught while the
 // terminal is key by key, so that the terminal is given back first.
 constexpr std::array kEndingSignals{
-    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP, SIGABRT, SIGBUS,
-    SIGFPE,  SIGUSR1, SIGSEGV, SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM,
-    SIGXCPU, SIGXFSZ, SIGSYS,  SIGVTALRM, SIGPROF,
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS, SIGFPE,    SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGSYS, SIGVTALRM, SIGPROF,
 #ifdef SIGPOLL  // SIGIO where it ends a process; elsewhere SIGIO is ignored
     SIGPOLL,
 #endif
@@ -272,8 +271,7 @@ void ReadOneKey() noexcept {
 void WaitForKeyPress() noexcept {
   // Started in the background, the program has nothing to wait for; asked
   // before touching the terminal, which would stop it with SIGTTOU.
-  if (!AtATerminal() || !InForeground() ||
-      tcgetattr(STDIN_FILENO, &savedSettings) != 0) {
+  if (!AtATerminal() || !InForeground() || tcgetattr(STDIN_FILENO, &savedSettings) != 0) {
     return;
   }
   // Only line editing and echo go: Ctrl-C and Ctrl-Z still work, output is

@@ -109,9 +109,7 @@ class UnderJobControl : public testing::Test {
     }
   }
 
-  void Tell(Command command) const {
-    ASSERT_EQ(send(channel_, &command, 1, MSG_NOSIGNAL), 1);
-  }
+  void Tell(Command command) const { ASSERT_EQ(send(channel_, &command, 1, MSG_NOSIGNAL), 1); }
 
   // How the job is, once it has ended or stopped.
   std::optional<int> JobStatus() {
@@ -144,8 +142,8 @@ TEST_F(UnderJobControl, StartedInTheBackgroundEndsAtOnce) {
   Start(StartIn::kBackground);
   const std::optional<int> status = JobStatus();
   ASSERT_TRUE(status.has_value()) << "neither ended nor stopped";
-  EXPECT_TRUE(ExitedWith(*status, 0)) << "status " << *status
-                                      << (WIFSTOPPED(*status) ? ": stopped" : "");
+  EXPECT_TRUE(ExitedWith(*status, 0))
+      << "status " << *status << (WIFSTOPPED(*status) ? ": stopped" : "");
   EXPECT_EQ(tty_.Read("Mozhno\r\n"), "Mozhno\r\n");
   EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
 }
@@ -191,8 +189,8 @@ TEST_F(UnderJobControl, ContinuedInTheBackgroundEndsAtOnce) {
   Tell(kBackground);
   status = JobStatus();
   ASSERT_TRUE(status.has_value()) << "neither ended nor stopped";
-  EXPECT_TRUE(ExitedWith(*status, 0)) << "status " << *status
-                                      << (WIFSTOPPED(*status) ? ": stopped" : "");
+  EXPECT_TRUE(ExitedWith(*status, 0))
+      << "status " << *status << (WIFSTOPPED(*status) ? ": stopped" : "");
   EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
 }
 

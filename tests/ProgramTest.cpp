@@ -206,8 +206,7 @@ TEST(WithoutTerminal, FailsWhenTheVerdictCannotBeWritten) {
 // SIGPIPE, as Unix tools do, and says nothing.
 TEST(WithoutTerminal, DiesOfSigpipeWhenTheReaderHasGone) {
   const Outcome outcome = RunWithoutTerminal(Input::kNullDevice, Output::kPipeWithoutReader);
-  EXPECT_TRUE(WIFSIGNALED(outcome.status) && WTERMSIG(outcome.status) == SIGPIPE)
-      << outcome.status;
+  EXPECT_TRUE(WIFSIGNALED(outcome.status) && WTERMSIG(outcome.status) == SIGPIPE) << outcome.status;
   EXPECT_EQ(outcome.err, "");
 }
 
@@ -216,11 +215,11 @@ TEST(WithoutTerminal, DiesOfSigpipeWhenTheReaderHasGone) {
 
 // How the program's standard streams and signals are set up on the terminal.
 struct Start {
-  bool outputToPipe = false;     // `v=$(incircle)`
-  bool inputFromPipe = false;    // a pipe held open with no data
-  bool controlling = true;       // false: a terminal without job control
-  int ignoredSignal = 0;         // started with this signal ignored, as by nohup
-  std::string typedAhead;        // typed before the program starts
+  bool outputToPipe = false;   // `v=$(incircle)`
+  bool inputFromPipe = false;  // a pipe held open with no data
+  bool controlling = true;     // false: a terminal without job control
+  int ignoredSignal = 0;       // started with this signal ignored, as by nohup
+  std::string typedAhead;      // typed before the program starts
 };
 
 // The program as the session leader of a pseudo-terminal, whose other end
@@ -340,14 +339,16 @@ TEST_P(OnTerminalKeys, TakesEveryByteOfOneKey) {
   EXPECT_EQ(tty_.Read("never", 100ms), "Mozhno\r\n") << "the key was echoed";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, OnTerminalKeys,
-    testing::Values(Key{"letter", {"q"}}, Key{"arrow", {"\x1b[A"}},
-                    Key{"arrow_split", {"\x1b", "[", "A"}}, Key{"arrow_with_ss3", {"\x1bO", "A"}},
-                    Key{"function_key_split", {"\x1b[1", "5~"}},
-                    Key{"linux_console_f1", {"\x1b[", "[A"}}, Key{"escape", {"\x1b"}},
-                    Key{"alt_x", {"\x1bx"}}),
-    [](const testing::TestParamInfo<Key>& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Keys, OnTerminalKeys,
+                         testing::Values(Key{"letter", {"q"}}, Key{"arrow", {"\x1b[A"}},
+                                         Key{"arrow_split", {"\x1b", "[", "A"}},
+                                         Key{"arrow_with_ss3", {"\x1bO", "A"}},
+                                         Key{"function_key_split", {"\x1b[1", "5~"}},
+                                         Key{"linux_console_f1", {"\x1b[", "[A"}},
+                                         Key{"escape", {"\x1b"}}, Key{"alt_x", {"\x1bx"}}),
+                         [](const testing::TestParamInfo<Key>& param) {
+                           return std::string(param.param.name);
+                         });
 
 // A signal sent to the program, or the keys that make the terminal send one.
 struct Interruption {
@@ -382,16 +383,16 @@ TEST_P(OnTerminalInterrupted, RestoresTheTerminalAndDiesOfTheSignal) {
 // Every signal whose default action ends a process, sent by another process.
 std::vector<Interruption> EndingSignals() {
   std::vector<Interruption> signals{
-      {"SIGTERM", SIGTERM, nullptr}, {"SIGHUP", SIGHUP, nullptr},
-      {"SIGINT", SIGINT, nullptr},   {"SIGQUIT", SIGQUIT, nullptr},
-      {"CtrlC", SIGINT, "\x03"},     {"CtrlBackslash", SIGQUIT, "\x1c"},
-      {"SIGALRM", SIGALRM, nullptr}, {"SIGUSR1", SIGUSR1, nullptr},
-      {"SIGUSR2", SIGUSR2, nullptr}, {"SIGPIPE", SIGPIPE, nullptr},
-      {"SIGXCPU", SIGXCPU, nullptr}, {"SIGXFSZ", SIGXFSZ, nullptr},
+      {"SIGTERM", SIGTERM, nullptr},     {"SIGHUP", SIGHUP, nullptr},
+      {"SIGINT", SIGINT, nullptr},       {"SIGQUIT", SIGQUIT, nullptr},
+      {"CtrlC", SIGINT, "\x03"},         {"CtrlBackslash", SIGQUIT, "\x1c"},
+      {"SIGALRM", SIGALRM, nullptr},     {"SIGUSR1", SIGUSR1, nullptr},
+      {"SIGUSR2", SIGUSR2, nullptr},     {"SIGPIPE", SIGPIPE, nullptr},
+      {"SIGXCPU", SIGXCPU, nullptr},     {"SIGXFSZ", SIGXFSZ, nullptr},
       {"SIGVTALRM", SIGVTALRM, nullptr}, {"SIGPROF", SIGPROF, nullptr},
-      {"SIGSYS", SIGSYS, nullptr},   {"SIGTRAP", SIGTRAP, nullptr},
-      {"SIGABRT", SIGABRT, nullptr}, {"SIGSEGV", SIGSEGV, nullptr},
-      {"SIGBUS", SIGBUS, nullptr},   {"SIGFPE", SIGFPE, nullptr},
+      {"SIGSYS", SIGSYS, nullptr},       {"SIGTRAP", SIGTRAP, nullptr},
+      {"SIGABRT", SIGABRT, nullptr},     {"SIGSEGV", SIGSEGV, nullptr},
+      {"SIGBUS", SIGBUS, nullptr},       {"SIGFPE", SIGFPE, nullptr},
       {"SIGILL", SIGILL, nullptr},
   };
 #ifdef SIGPOLL

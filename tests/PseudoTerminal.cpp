@@ -50,34 +50,49 @@ void KillAndReap(pid_t pid) {
 
 bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
+namespace {
+
+// The end of the escape sequence that starts at `start`, and what it shows:
+// Wine moves the cursor forward over spaces instead of writing them.
+std::size_t SkipEscapeSequence(std::string_view screen, std::size_t start, std::string& text) {
+  const std::size_t kind = start + 1;
+  if (kind >= screen.size()) {
+    return screen.size();
+  }
+  if (screen[kind] == '[') {  // control sequence: up to its final byte
+    std::size_t end = kind + 1;
+    while (end < screen.size() && (screen[end] < 0x40 || screen[end] > 0x7E)) {
+      ++end;
+    }
+    if (end < screen.size() && screen[end] == 'C') {
+      const int count = std::atoi(std::string(screen.substr(kind + 1, end - kind - 1)).c_str());
+      text.append(static_cast<std::size_t>(std::max(count, 1)), ' ');
+    }
+    return end + 1;
+  }
+  if (screen[kind] == ']') {  // operating system command (a title): up to BEL or ST
+    const std::size_t end = screen.find_first_of("\a\x1b", kind);
+    if (end == std::string_view::npos) {
+      return screen.size();
+    }
+    return end + (screen[end] == '\x1b' ? 2 : 1);
+  }
+  return kind + 1;
+}
+
+}  // namespace
+
 std::string VisibleText(std::string_view screen) {
   std::string text;
-  for (std::size_t i = 0; i < screen.size(); ++i) {
-    const char c = screen[i];
-    if (c == '\r') {
-      continue;
-    }
-    if (c != '\x1b' || i + 1 == screen.size()) {
-      text += c;
-      continue;
-    }
-    const char kind = screen[++i];
-    if (kind == '[') {  // control sequence: up to its final byte
-      const std::size_t parameters = i + 1;
-      while (i + 1 < screen.size() && (screen[i + 1] < 0x40 || screen[i + 1] > 0x7E)) {
-        ++i;
+  std::size_t i = 0;
+  while (i < screen.size()) {
+    if (screen[i] == '\x1b') {
+      i = SkipEscapeSequence(screen, i, text);
+    } else {
+      if (screen[i] != '\r') {
+        text += screen[i];
       }
       ++i;
-      // Wine moves the cursor forward over a space instead of writing it.
-      if (i < screen.size() && screen[i] == 'C') {
-        const int count = std::atoi(std::string(screen.substr(parameters, i - parameters)).c_str());
-        text.append(static_cast<std::size_t>(std::max(count, 1)), ' ');
-      }
-    } else if (kind == ']') {  // operating system command (a title): up to BEL or ST
-      while (i + 1 < screen.size() && screen[i + 1] != '\a' && screen[i + 1] != '\x1b') {
-        ++i;
-      }
-      i += (i + 1 < screen.size() && screen[i + 1] == '\x1b') ? std::size_t{2} : std::size_t{1};
     }
   }
   return text;

@@ -66,7 +66,8 @@ class PseudoTerminal {
 
   // Everything written to the screen so far, reading until `expected` has
   // appeared in it or the patience has run out.
-  const std::string& Read(std::string_view expected, std::chrono::milliseconds patience = kPatience);
+  const std::string& Read(std::string_view expected,
+                          std::chrono::milliseconds patience = kPatience);
   // Same, but `expected` is looked for in the visible text.
   std::string ReadText(std::string_view expected, std::chrono::milliseconds patience = kPatience);
 
