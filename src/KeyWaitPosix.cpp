@@ -80,13 +80,15 @@ bool EnterKeyByKey() noexcept {
   return true;
 }
 
-// The signals this wait has caught, with what they did before; and the mask
-// its handlers run with: every caught signal but SIGTTIN and SIGTTOU, which
-// must still interrupt a handler's reach for the terminal from the background.
+// The signals this wait has caught, with what they did before.
 struct CaughtSignals {
   std::array<struct sigaction, NSIG> previous{};
   sigset_t caught{};
 };
+
+// Held off while a handler runs, and while the main flow switches the
+// terminal: every caught signal but SIGTTIN and SIGTTOU, which must still
+// interrupt a reach for the terminal from the background.
 sigset_t handlerMask{};
 
 void SetAction(int signalNumber, void (*handler)(int)) noexcept {
@@ -131,7 +133,7 @@ extern "C" void OnStopSignal(int signalNumber) {
   sigset_t only{};
   sigemptyset(&only);
   sigaddset(&only, signalNumber);
-  raise(signalNumber);
+  kill(getpid(), signalNumber);  // pending until unblocked, then it stops the program
   sigprocmask(SIG_UNBLOCK, &only, nullptr);
   // Continued (or never stopped, in an orphaned process group).
   sigprocmask(SIG_BLOCK, &only, nullptr);
