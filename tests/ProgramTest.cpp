@@ -129,6 +129,11 @@ Outcome RunWithoutTerminal(Input input, Output output,
     ADD_FAILURE() << "pipe: " << std::strerror(errno);
     return {};
   }
+  // Written before the program starts: a program that ends without reading
+  // it must not take the test down with SIGPIPE.
+  if (input == Input::kPipeWithText) {
+    static_cast<void>(write(in[1], "x\n", 2));
+  }
   if (output == Output::kPipeWithoutReader) {
     close(out[0]);  // gone before the program writes
     out[0] = -1;
@@ -140,9 +145,6 @@ Outcome RunWithoutTerminal(Input input, Output output,
   close(in[0]);
   close(out[1]);
   close(err[1]);
-  if (input == Input::kPipeWithText) {
-    static_cast<void>(write(in[1], "x\n", 2));
-  }
   // A pipe held open with nothing in it: a program that read it would wait
   // for as long as the writer lives, here until the program has ended.
   if (input != Input::kPipeHeldOpen) {
