@@ -3,11 +3,22 @@
 
 #include "KeyWait.h"
 
+namespace {
+
+// Only a real console handle has a console mode: a file, a pipe or NUL has
+// none.
+[[nodiscard]] bool IsConsole(DWORD standardHandle) noexcept {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(standardHandle), &mode) != 0;
+}
+
+}  // namespace
+
 void WaitForKeyPress() noexcept {
   // _getch reads the console itself, not standard input, so it would wait
-  // even in a pipeline; only a real console input handle has a console mode.
-  DWORD mode = 0;
-  if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) == 0) {
+  // even in a pipeline; and with the answer redirected there is no window
+  // to keep open.
+  if (!IsConsole(STD_INPUT_HANDLE) || !IsConsole(STD_OUTPUT_HANDLE)) {
     return;
   }
   const int key = _getch();

@@ -4,14 +4,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -23,42 +20,29 @@
 #include <thread>
 #include <vector>
 
+#include "PseudoTerminal.h"
+
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using harness::ExitedWith;
+using harness::kPatience;
+using harness::WaitFor;
 
 constexpr const char* kProgram = INCIRCLE_PROGRAM;
-constexpr auto kPatience = 10s;
 
-// Replaces the child process with the program, or ends it with status 127.
-[[noreturn]] void ExecProgram(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv(arguments.size() + 2, nullptr);
-  argv.front() = const_cast<char*>(kProgram);
-  std::transform(arguments.begin(), arguments.end(), argv.begin() + 1,
-                 [](const std::string& argument) { return const_cast<char*>(argument.c_str()); });
-  execv(kProgram, argv.data());
-  _exit(127);
-}
-
-// Waits for the child to end (or stop), at most `patience`.
-std::optional<int> WaitFor(pid_t pid, std::chrono::milliseconds patience, int options = 0) {
-  const auto deadline = Clock::now() + patience;
-  do {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG | options) == pid) {
-      return status;
-    }
-    std::this_thread::sleep_for(5ms);
-  } while (Clock::now() < deadline);
-  return std::nullopt;
+[[noreturn]] void ExecProgram(const std::vector<std::string>& arguments = {}) {
+  std::vector<std::string> command{kProgram};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  harness::Exec(command);
 }
 
 // ---------------------------------------------------------------------------
 // Without a terminal
 
-enum class Input { kNullDevice, kPipeWithText, kClosed };
-enum class Output { kPipe, kFullDevice, kClosed };
+enum class Input { kNullDevice, kPipeWithText, kPipeHeldOpen, kClosed };
+enum class Output { kPipe, kPipeWithoutReader, kFullDevice, kClosed };
 
 struct Outcome {
   std::string out;
@@ -76,6 +60,7 @@ using Pipe = std::array<int, 2>;  // read end, write end
       dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
       break;
     case Input::kPipeWithText:
+    case Input::kPipeHeldOpen:
       dup2(in[0], STDIN_FILENO);
       break;
     case Input::kClosed:
@@ -84,6 +69,7 @@ using Pipe = std::array<int, 2>;  // read end, write end
   }
   switch (output) {
     case Output::kPipe:
+    case Output::kPipeWithoutReader:
       dup2(out[1], STDOUT_FILENO);
       break;
     case Output::kFullDevice:
@@ -95,8 +81,12 @@ using Pipe = std::array<int, 2>;  // read end, write end
   }
   dup2(err[1], STDERR_FILENO);
   for (const int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
-    close(fd);
+    if (fd >= 0) {
+      close(fd);
+    }
   }
+  // As a shell starts it, whatever the test runner ignores.
+  signal(SIGPIPE, SIG_DFL);
   ExecProgram(arguments);
 }
 
@@ -139,6 +129,15 @@ Outcome RunWithoutTerminal(Input input, Output output,
     ADD_FAILURE() << "pipe: " << std::strerror(errno);
     return {};
   }
+  // Written before the program starts: a program that ends without reading
+  // it must not take the test down with SIGPIPE.
+  if (input == Input::kPipeWithText) {
+    static_cast<void>(write(in[1], "x\n", 2));
+  }
+  if (output == Output::kPipeWithoutReader) {
+    close(out[0]);  // gone before the program writes
+    out[0] = -1;
+  }
   const pid_t pid = fork();
   if (pid == 0) {
     ExecWithoutTerminal(input, output, in, out, err, arguments);
@@ -146,24 +145,25 @@ Outcome RunWithoutTerminal(Input input, Output output,
   close(in[0]);
   close(out[1]);
   close(err[1]);
-  if (input == Input::kPipeWithText) {
-    static_cast<void>(write(in[1], "x\n", 2));
+  // A pipe held open with nothing in it: a program that read it would wait
+  // for as long as the writer lives, here until the program has ended.
+  if (input != Input::kPipeHeldOpen) {
+    close(in[1]);
   }
-  close(in[1]);
 
   Outcome outcome;
   ReadUntilClosed(out[0], err[0], outcome);
   const std::optional<int> status = WaitFor(pid, 1s);
   if (!status) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    harness::KillAndReap(pid);
     ADD_FAILURE() << "the program did not end: it waited without a terminal";
+  }
+  if (input == Input::kPipeHeldOpen) {
+    close(in[1]);
   }
   outcome.status = status.value_or(-1);
   return outcome;
 }
-
-bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
 struct Setting {
   const char* name;
@@ -186,6 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, WithoutTerminal,
     testing::Values(Setting{"null_device", Input::kNullDevice, {}},
                     Setting{"pipe", Input::kPipeWithText, {}},
+                    Setting{"pipe_held_open_without_data", Input::kPipeHeldOpen, {}},
                     Setting{"closed_input", Input::kClosed, {}},
                     Setting{"arguments", Input::kNullDevice, {"--help", "Nel'zya", "-", ""}}),
     [](const testing::TestParamInfo<Setting>& param) { return param.param.name; });
@@ -203,13 +204,25 @@ TEST(WithoutTerminal, FailsWhenTheVerdictCannotBeWritten) {
       std::string::npos);
 }
 
+// `incircle | true` with the reader already gone: the program dies of
+// SIGPIPE, as Unix tools do, and says nothing.
+TEST(WithoutTerminal, DiesOfSigpipeWhenTheReaderHasGone) {
+  const Outcome outcome = RunWithoutTerminal(Input::kNullDevice, Output::kPipeWithoutReader);
+  EXPECT_TRUE(WIFSIGNALED(outcome.status) && WTERMSIG(outcome.status) == SIGPIPE) << outcome.status;
+  EXPECT_EQ(outcome.err, "");
+}
+
 // ---------------------------------------------------------------------------
 // On a terminal
 
-bool SameSettings(const termios& a, const termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
+// How the program's standard streams and signals are set up on the terminal.
+struct Start {
+  bool outputToPipe = false;   // `v=$(incircle)`
+  bool inputFromPipe = false;  // a pipe held open with no data
+  bool controlling = true;     // false: a terminal without job control
+  int ignoredSignal = 0;       // started with this signal ignored, as by nohup
+  std::string typedAhead;      // typed before the program starts
+};
 
 // The program as the session leader of a pseudo-terminal, whose other end
 // this test holds. The test keeps the terminal side open as well, to read the
@@ -217,117 +230,127 @@ bool SameSettings(const termios& a, const termios& b) {
 class OnTerminal : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(openpty(&controller_, &terminal_, nullptr, nullptr, nullptr), 0)
-        << std::strerror(errno);
-    ASSERT_EQ(tcgetattr(terminal_, &initial_), 0);
+    ASSERT_TRUE(tty_.IsOpen()) << std::strerror(errno);
+    initial_ = tty_.Settings();
+  }
+
+  void Run(const Start& start = {}) {
+    tty_.Type(start.typedAhead);
+    Pipe out{-1, -1};
+    Pipe in{-1, -1};
+    ASSERT_TRUE(!start.outputToPipe || pipe(out.data()) == 0);
+    ASSERT_TRUE(!start.inputFromPipe || pipe(in.data()) == 0);
     pid_ = fork();
     ASSERT_GE(pid_, 0);
     if (pid_ == 0) {
-      const rlimit noCoreFile{0, 0};  // SIGQUIT would leave one behind
+      const rlimit noCoreFile{0, 0};  // signals that dump core would leave one behind
       setrlimit(RLIMIT_CORE, &noCoreFile);
-      setsid();
-      ioctl(terminal_, TIOCSCTTY, 0);
-      for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        dup2(terminal_, fd);
+      if (start.ignoredSignal != 0) {
+        signal(start.ignoredSignal, SIG_IGN);
       }
-      close(terminal_);
-      close(controller_);
-      ExecProgram({});
+      tty_.BecomeSessionOn(in[0], out[1], -1, start.controlling);
+      for (const int fd : {in[0], in[1], out[0], out[1]}) {
+        if (fd >= 0) {
+          close(fd);
+        }
+      }
+      ExecProgram();
     }
+    for (const int fd : {in[0], out[1]}) {
+      if (fd >= 0) {
+        close(fd);
+      }
+    }
+    inputWriter_ = in[1];
+    outputReader_ = out[0];
   }
 
   void TearDown() override {
-    if (pid_ > 0 && !ended_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+    if (pid_ > 0 && !status_) {
+      harness::KillAndReap(pid_);
     }
-    close(controller_);
-    close(terminal_);
-  }
-
-  // Everything the program wrote to the terminal within `patience`, until
-  // `expected` has appeared.
-  std::string Read(const std::string& expected, std::chrono::milliseconds patience = kPatience) {
-    const auto deadline = Clock::now() + patience;
-    while (screen_.find(expected) == std::string::npos && Clock::now() < deadline) {
-      pollfd fd{controller_, POLLIN, 0};
-      if (poll(&fd, 1, 20) == 1) {
-        std::array<char, 256> buffer{};
-        const ssize_t n = read(controller_, buffer.data(), buffer.size());
-        if (n > 0) {
-          screen_.append(buffer.data(), static_cast<std::size_t>(n));
-        }
+    for (const int fd : {inputWriter_, outputReader_}) {
+      if (fd >= 0) {
+        close(fd);
       }
     }
-    return screen_;
   }
 
-  [[nodiscard]] termios Settings() const {
-    termios now{};
-    tcgetattr(terminal_, &now);
-    return now;
-  }
-
-  // True once the program has taken the terminal out of line mode.
-  [[nodiscard]] bool WaitsForAKey() const {
-    const auto deadline = Clock::now() + kPatience;
-    while (Clock::now() < deadline) {
-      if ((Settings().c_lflag & (ICANON | ECHO)) == 0) {
-        return true;
-      }
-      std::this_thread::sleep_for(5ms);
-    }
-    return false;
-  }
-
-  void Type(const std::string& keys) const {
-    ASSERT_EQ(write(controller_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-  }
-
+  // The program's status once it has ended, asked again as often as needed.
   std::optional<int> End(std::chrono::milliseconds patience = kPatience) {
-    const std::optional<int> status = WaitFor(pid_, patience);
-    ended_ = status.has_value();
-    return status;
+    if (!status_) {
+      status_ = WaitFor(pid_, patience);
+    }
+    return status_;
   }
 
-  int controller_ = -1;
-  int terminal_ = -1;
+  // A program that waits does not end within this; one that has no reason to
+  // wait ends far sooner, even on a loaded machine.
+  [[nodiscard]] bool StillWaiting() { return !End(300ms).has_value(); }
+
+  harness::PseudoTerminal tty_;
   termios initial_{};
   pid_t pid_ = -1;
-  bool ended_ = false;
-  std::string screen_;
+  std::optional<int> status_;
+  int inputWriter_ = -1;
+  int outputReader_ = -1;
 };
 
 TEST_F(OnTerminal, WaitsForOneKeyWithoutEchoThenRestoresTheTerminal) {
-  EXPECT_EQ(Read("Mozhno\r\n"), "Mozhno\r\n");
-  ASSERT_TRUE(WaitsForAKey());
-  EXPECT_FALSE(End(300ms).has_value()) << "ended before a key was pressed";
+  Run();
+  EXPECT_EQ(tty_.Read("Mozhno\r\n"), "Mozhno\r\n");
+  ASSERT_TRUE(tty_.BecomesKeyByKey());
+  EXPECT_TRUE(StillWaiting()) << "ended before a key was pressed";
 
-  Type("q");
+  tty_.Type("q");
   const std::optional<int> status = End();
   ASSERT_TRUE(status.has_value()) << "a key press did not end the wait";
   EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
-  EXPECT_TRUE(SameSettings(Settings(), initial_));
-  EXPECT_EQ(Read("q", 200ms), "Mozhno\r\n") << "the key was echoed";
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
+  EXPECT_EQ(tty_.Read("q", 200ms), "Mozhno\r\n") << "the key was echoed";
 }
 
-// An arrow key is one key of three bytes: none of them is left for the shell.
-TEST_F(OnTerminal, TakesEveryByteOfOneKey) {
-  Read("Mozhno\r\n");
-  ASSERT_TRUE(WaitsForAKey());
-  Type("\x1b[A");
+// A key as the terminal sends it: one byte, or an escape sequence, which may
+// arrive in pieces over a slow link.
+struct Key {
+  const char* name;
+  std::vector<std::string> pieces;  // 50 ms apart
+};
+
+std::ostream& operator<<(std::ostream& out, const Key& key) { return out << key.name; }
+
+class OnTerminalKeys : public OnTerminal, public testing::WithParamInterface<Key> {};
+
+// Every byte of one key is taken, none is left over for the shell, and the
+// wait does not stay for more.
+TEST_P(OnTerminalKeys, TakesEveryByteOfOneKey) {
+  Run();
+  tty_.Read("Mozhno\r\n");
+  ASSERT_TRUE(tty_.BecomesKeyByKey());
+  for (const std::string& piece : GetParam().pieces) {
+    if (&piece != &GetParam().pieces.front()) {
+      std::this_thread::sleep_for(50ms);
+    }
+    tty_.Type(piece);
+  }
   const std::optional<int> status = End();
-  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(status.has_value()) << "the key did not end the wait";
   EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
-
-  termios peek = Settings();
-  peek.c_lflag &= ~static_cast<tcflag_t>(ICANON);
-  peek.c_cc[VMIN] = 0;
-  peek.c_cc[VTIME] = 0;
-  ASSERT_EQ(tcsetattr(terminal_, TCSANOW, &peek), 0);
-  std::array<char, 8> left{};
-  EXPECT_EQ(read(terminal_, left.data(), left.size()), 0);
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
+  EXPECT_EQ(tty_.Unread(), "");
+  EXPECT_EQ(tty_.Read("never", 100ms), "Mozhno\r\n") << "the key was echoed";
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, OnTerminalKeys,
+                         testing::Values(Key{"letter", {"q"}}, Key{"arrow", {"\x1b[A"}},
+                                         Key{"arrow_split", {"\x1b", "[", "A"}},
+                                         Key{"arrow_with_ss3", {"\x1bO", "A"}},
+                                         Key{"function_key_split", {"\x1b[1", "5~"}},
+                                         Key{"linux_console_f1", {"\x1b[", "[A"}},
+                                         Key{"escape", {"\x1b"}}, Key{"alt_x", {"\x1bx"}}),
+                         [](const testing::TestParamInfo<Key>& param) {
+                           return std::string(param.param.name);
+                         });
 
 // A signal sent to the program, or the keys that make the terminal send one.
 struct Interruption {
@@ -345,27 +368,105 @@ class OnTerminalInterrupted : public OnTerminal,
 // it, and then dies of that signal.
 TEST_P(OnTerminalInterrupted, RestoresTheTerminalAndDiesOfTheSignal) {
   const Interruption& interruption = GetParam();
-  Read("Mozhno\r\n");
-  ASSERT_TRUE(WaitsForAKey());
+  Run();
+  tty_.Read("Mozhno\r\n");
+  ASSERT_TRUE(tty_.BecomesKeyByKey());
   if (interruption.typed != nullptr) {
-    Type(interruption.typed);
+    tty_.Type(interruption.typed);
   } else {
     kill(pid_, interruption.signal);
   }
   const std::optional<int> status = End();
   ASSERT_TRUE(status.has_value());
   EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == interruption.signal) << *status;
-  EXPECT_TRUE(SameSettings(Settings(), initial_));
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, OnTerminalInterrupted,
-                         testing::Values(Interruption{"SIGTERM", SIGTERM, nullptr},
-                                         Interruption{"SIGHUP", SIGHUP, nullptr},
-                                         Interruption{"SIGINT", SIGINT, nullptr},
-                                         Interruption{"SIGQUIT", SIGQUIT, nullptr},
-                                         Interruption{"CtrlC", SIGINT, "\x03"}),
+// Every signal whose default action ends a process, sent by another process.
+std::vector<Interruption> EndingSignals() {
+  std::vector<Interruption> signals{
+      {"SIGTERM", SIGTERM, nullptr},     {"SIGHUP", SIGHUP, nullptr},
+      {"SIGINT", SIGINT, nullptr},       {"SIGQUIT", SIGQUIT, nullptr},
+      {"CtrlC", SIGINT, "\x03"},         {"CtrlBackslash", SIGQUIT, "\x1c"},
+      {"SIGALRM", SIGALRM, nullptr},     {"SIGUSR1", SIGUSR1, nullptr},
+      {"SIGUSR2", SIGUSR2, nullptr},     {"SIGPIPE", SIGPIPE, nullptr},
+      {"SIGXCPU", SIGXCPU, nullptr},     {"SIGXFSZ", SIGXFSZ, nullptr},
+      {"SIGVTALRM", SIGVTALRM, nullptr}, {"SIGPROF", SIGPROF, nullptr},
+      {"SIGSYS", SIGSYS, nullptr},       {"SIGTRAP", SIGTRAP, nullptr},
+      {"SIGABRT", SIGABRT, nullptr},     {"SIGSEGV", SIGSEGV, nullptr},
+      {"SIGBUS", SIGBUS, nullptr},       {"SIGFPE", SIGFPE, nullptr},
+      {"SIGILL", SIGILL, nullptr},
+  };
+#ifdef SIGPOLL
+  signals.push_back({"SIGPOLL", SIGPOLL, nullptr});
+#endif
+#ifdef __linux__
+  signals.push_back({"SIGPWR", SIGPWR, nullptr});
+  signals.push_back({"SIGSTKFLT", SIGSTKFLT, nullptr});
+#endif
+#ifdef SIGRTMIN
+  signals.push_back({"SIGRTMIN", SIGRTMIN, nullptr});
+  signals.push_back({"SIGRTMAX", SIGRTMAX, nullptr});
+#endif
+  return signals;
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, OnTerminalInterrupted, testing::ValuesIn(EndingSignals()),
                          [](const testing::TestParamInfo<Interruption>& param) {
                            return std::string(param.param.name);
                          });
+
+// A signal the program was started with ignored (as by nohup) stays ignored.
+TEST_F(OnTerminal, KeepsAnIgnoredSignalIgnored) {
+  Run({.ignoredSignal = SIGHUP, .typedAhead = ""});
+  tty_.Read("Mozhno\r\n");
+  ASSERT_TRUE(tty_.BecomesKeyByKey());
+  kill(pid_, SIGHUP);
+  EXPECT_TRUE(StillWaiting()) << "an ignored SIGHUP ended the program";
+  tty_.Type("q");
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+}
+
+// A terminal that is not the program's controlling terminal has no job
+// control, so the program is not in anyone's background there: it waits.
+TEST_F(OnTerminal, WaitsOnATerminalThatIsNotItsControllingTerminal) {
+  Run({.controlling = false, .typedAhead = ""});
+  tty_.Read("Mozhno\r\n");
+  ASSERT_TRUE(tty_.BecomesKeyByKey());
+  EXPECT_TRUE(StillWaiting());
+  tty_.Type("q");
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
+}
+
+// With only one of its standard streams on the terminal there is no window
+// to keep open: the program ends at once, reads nothing and leaves the
+// terminal alone.
+TEST_F(OnTerminal, DoesNotWaitWhenItsOutputIsCaptured) {
+  Run({.outputToPipe = true, .typedAhead = "q"});
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value()) << "waited with its output going into a pipe";
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  std::array<char, 16> out{};
+  EXPECT_EQ(read(outputReader_, out.data(), out.size()), 7);
+  EXPECT_EQ(std::string(out.data(), 7), "Mozhno\n");
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
+  EXPECT_EQ(tty_.Unread(), "q");
+}
+
+TEST_F(OnTerminal, DoesNotWaitWhenItsInputIsAPipe) {
+  Run({.inputFromPipe = true, .typedAhead = "q"});
+  // The terminal itself echoed the key typed ahead, in line mode.
+  EXPECT_EQ(tty_.Read("Mozhno\r\n"), "qMozhno\r\n");
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value()) << "waited on a pipe with no data in it";
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
+  EXPECT_EQ(tty_.Unread(), "q");
+}
 
 }  // namespace
