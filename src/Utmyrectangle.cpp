@@ -52,28 +52,35 @@ constexpr double kLargestUnscaledCoordinate = 0x1p60;
 // no incircle or corners too sharp for rounding to confirm one.
 constexpr double kSmallestTrustedDenominator = 0x1p-450;
 
-// Bitwise, not short-circuit: the order of random corners is a coin toss
-// that no branch predictor can learn.
-[[nodiscard]] std::size_t LexicographicallyBefore(TMyPoint a, TMyPoint b) noexcept {
-  const auto bit = [](bool condition) { return static_cast<std::size_t>(condition); };
-  return bit(a.x < b.x) | (bit(a.x == b.x) & bit(a.y < b.y));
+// Whether the vector from b to a points lexicographically downwards, that
+// is whether a comes before b, smallest x first, then smallest y: for finite
+// points a difference is zero exactly when its coordinates are equal. The
+// sides of the figure are such differences already.
+[[nodiscard]] std::size_t PointsDown(TMyPoint aMinusB) noexcept {
+  const double leading = aMinusB.x != 0.0 ? aMinusB.x : aMinusB.y;
+  return static_cast<std::size_t>(leading < 0.0);
 }
 
 // The verdict must not depend on which corner is numbered first nor on
-// which way the numbers run, yet rounding in the constructions does. So the
-// construction always starts at the lowest corner and runs towards its
-// lower neighbour: every numbering of one figure computes the same numbers.
-// The comparisons that can decide are all made at once, and the lowest
-// corner found from them in index arithmetic, so that nothing waits on a
-// corner chosen by an earlier comparison. (Two corners in one place leave
-// no lowest one, but make a figure that answers no in every numbering.)
-[[nodiscard]] Corners CanonicallyNumbered(const Corners& c) noexcept {
-  const std::size_t b10 = LexicographicallyBefore(c[1], c[0]);
-  const std::size_t b32 = LexicographicallyBefore(c[3], c[2]);
-  const std::size_t b20 = LexicographicallyBefore(c[2], c[0]);
-  const std::size_t b30 = LexicographicallyBefore(c[3], c[0]);
-  const std::size_t b21 = LexicographicallyBefore(c[2], c[1]);
-  const std::size_t b31 = LexicographicallyBefore(c[3], c[1]);
+// which way the numbers run, yet rounding in the crossings does. So they are
+// always taken from the lowest corner, running towards its lower neighbour:
+// every numbering of one figure computes the same numbers. The comparisons
+// that can decide are all made at once, and the lowest corner found from
+// them in index arithmetic, so that nothing waits on a corner chosen by an
+// earlier comparison. (Two corners in one place leave no lowest one, but
+// make a figure that answers no in every numbering.)
+struct Numbering {
+  std::size_t first = 0;      // the lowest corner
+  std::size_t backwards = 0;  // 1 when its lower neighbour is the one before it
+};
+
+[[nodiscard]] Numbering CanonicalNumbering(const Corners& c, const Sides& sides) noexcept {
+  const std::size_t b10 = PointsDown(sides[0]);
+  const std::size_t b21 = PointsDown(sides[1]);
+  const std::size_t b32 = PointsDown(sides[2]);
+  const std::size_t b30 = PointsDown(TMyPoint{} - sides[3]);
+  const std::size_t b20 = PointsDown(c[2] - c[0]);
+  const std::size_t b31 = PointsDown(c[3] - c[1]);
   // The lower of corners 0 and 1 against the lower of corners 2 and 3.
   const std::size_t lowerOf01 = b10;
   const std::size_t lowerOf23 = 2 + b32;
@@ -83,9 +90,7 @@ constexpr double kSmallestTrustedDenominator = 0x1p-450;
   // corners 3 and 1 around corner 0, 0 and 2 around 1, and so on.
   const std::size_t oddFirst = first & 1U;
   const std::size_t secondHalf = first >> 1U;
-  const std::size_t backwards = (oddFirst != 0 ? (1 - b20) : b31) ^ secondHalf;
-  const std::size_t step = 1 + 2 * backwards;
-  return {c[first], c[(first + step) & 3U], c[(first + 2 * step) & 3U], c[(first + 3 * step) & 3U]};
+  return {first, (oddFirst != 0 ? (1 - b20) : b31) ^ secondHalf};
 }
 
 [[nodiscard]] Sides SidesOf(const Corners& c) noexcept {
@@ -125,26 +130,46 @@ constexpr double kSmallestTrustedDenominator = 0x1p-450;
   return static_cast<double>(left - right);
 }
 
-// The test proper, on canonically numbered corners whose largest coordinate
-// lies within the unscaled bounds.
-[[nodiscard]] bool Decide(const Corners& c, double largest) noexcept {
-  const Sides s = SidesOf(c);
-  const double turning = Turning(s);
+// The test proper, on corners whose largest coordinate lies within the
+// unscaled bounds. Sides, lengths, turns and bisector directions are the
+// same numbers in every numbering, only labelled and signed otherwise, so
+// they are measured as the corners come, while the canonical numbering is
+// still being found; it picks the ones that the crossings are taken from.
+[[nodiscard]] bool Decide(const Corners& corners, double largest) noexcept {
+  const Sides sides = SidesOf(corners);
+  const Numbering numbering = CanonicalNumbering(corners, sides);
+  const double turning = Turning(sides);
   if (turning == 0.0) {
     return false;
   }
-  // Each side is a neighbour's distance for two corners: measured once.
-  const std::array<double, 4> lengths{s[0].Length(), s[1].Length(), s[2].Length(), s[3].Length()};
-  const double perimeter = (lengths[0] + lengths[1]) + (lengths[2] + lengths[3]);
+  // Each side is a neighbour's distance for two corners: measured once. In
+  // the unscaled bounds no square overflows, and one that underflows belongs
+  // to a side too short for its bisectors' crossings to be trusted below.
+  const auto length = [](TMyPoint side) { return std::sqrt(side.x * side.x + side.y * side.y); };
+  const std::array<double, 4> lengths{length(sides[0]), length(sides[1]), length(sides[2]),
+                                      length(sides[3])};
+  // Opposite sides first: the same sum for every numbering.
+  const double perimeter = (lengths[0] + lengths[2]) + (lengths[1] + lengths[3]);
   const auto bisector = [&](std::size_t i) {
     const std::size_t before = (i + 3) % 4;
-    return InwardBisectorDirection(s[i], TMyPoint{} - s[before], lengths[i], lengths[before],
-                                   turning);
+    return InwardBisectorDirection(sides[i], TMyPoint{} - sides[before], lengths[i],
+                                   lengths[before], turning);
   };
-  const TMyPoint d0 = bisector(0);
-  const TMyPoint d1 = bisector(1);
-  const TMyPoint d2 = bisector(2);
-  const TMyPoint d3 = bisector(3);
+  const std::array<TMyPoint, 4> directions{bisector(0), bisector(1), bisector(2), bisector(3)};
+
+  // In the canonical numbering corner k is corners[first + k * step], and
+  // side k runs from it to the next: run backwards, that is the side from
+  // corner k + 1 to corner k in the given numbering, turned round, which
+  // negating gives exactly.
+  const std::size_t step = 1 + 2 * numbering.backwards;
+  const auto corner = [&](std::size_t k) { return (numbering.first + k * step) & 3U; };
+  const double sign = 1.0 - 2.0 * static_cast<double>(numbering.backwards);
+  const auto side = [&](std::size_t k) { return sides[corner(k + numbering.backwards)] * sign; };
+  const TMyPoint d0 = directions[corner(0)];
+  const TMyPoint d1 = directions[corner(1)];
+  const TMyPoint d2 = directions[corner(2)];
+  const TMyPoint d3 = directions[corner(3)];
+  const std::array<TMyPoint, 4> s{side(0), side(1), side(2), side(3)};
 
   // Relative to corner 0, the bisectors of corners 0 and 3 cross at
   // d0 * n1 / q1, those of corners 1 and 2 at s0 + d1 * n2 / q2. Bisectors of
@@ -181,18 +206,18 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   // A corner that is not a number gives sides that turn nowhere, and one
   // that is infinite gives an infinite largest coordinate: both fail below,
   // and only figures outside the unscaled range need to be asked.
-  double largest = LargestCoordinate(corners);
-  Corners c = CanonicallyNumbered(corners);
-  if (!(largest >= kSmallestUnscaledCoordinate && largest <= kLargestUnscaledCoordinate)) {
-    if (largest == 0.0 ||
-        !std::all_of(corners.begin(), corners.end(), [](TMyPoint p) { return IsFinite(p); })) {
-      return false;
-    }
-    // Brought near unit size by a power of two, which rounds nothing.
-    const int exponent = UnitExponent(largest);
-    std::transform(c.begin(), c.end(), c.begin(),
-                   [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
-    largest = ScaledByPowerOfTwo(largest, exponent);
+  const double largest = LargestCoordinate(corners);
+  if (largest >= kSmallestUnscaledCoordinate && largest <= kLargestUnscaledCoordinate) {
+    return Decide(corners, largest);
   }
-  return Decide(c, largest);
+  if (largest == 0.0 ||
+      !std::all_of(corners.begin(), corners.end(), [](TMyPoint p) { return IsFinite(p); })) {
+    return false;
+  }
+  // Brought near unit size by a power of two, which rounds nothing.
+  const int exponent = UnitExponent(largest);
+  Corners scaled{};
+  std::transform(corners.begin(), corners.end(), scaled.begin(),
+                 [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
+  return Decide(scaled, ScaledByPowerOfTwo(largest, exponent));
 }
