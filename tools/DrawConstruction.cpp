@@ -158,16 +158,17 @@ int Draw(const std::array<TMyPoint, 4>& c, std::string_view title) {
   const std::string_view crossingStyle = "fill=\"#c0392b\"";
   if (inscribable) {
     Dot(canvas, *crossing03, 5.0, crossingStyle);
-    Label(canvas, *crossing03, 8.0, -8.0, "I1 = I2", crossingStyle);
+    // Right of the crossing, between the diagonals, where no line runs.
+    Label(canvas, *crossing03, 10.0, 5.0, "I1 = I2", crossingStyle);
   } else {
     Dot(canvas, *crossing03, 5.0, crossingStyle);
     Dot(canvas, *crossing12, 5.0, crossingStyle);
     Label(canvas, *crossing03, 8.0, -8.0, "I1 (corners 0, 3)", crossingStyle);
     Label(canvas, *crossing12, 8.0, -8.0, "I2 (corners 1, 2)", crossingStyle);
   }
-  std::printf("  <text x=\"10.0\" y=\"%s\">%s</text>\n", Fixed(canvas.Height() - 10.0).c_str(),
-              inscribable ? "Mozhno: all four bisectors meet in one point"
-                          : "Nel&apos;zya: the two crossings lie apart");
+  std::printf(
+      "  <text x=\"10.0\" y=\"%s\">%s</text>\n", Fixed(canvas.Height() - 10.0).c_str(),
+      inscribable ? "Mozhno: I1 = I2, a circle fits" : "Nel&apos;zya: the two crossings lie apart");
   std::printf("</svg>\n");
   return 0;
 }
