@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 // A point of the plane, or the vector from the origin to it.
 //
@@ -48,10 +49,48 @@ struct TMyPoint {
   return {p.x / k, p.y / k};
 }
 
+// Kahan's 2 by 2 determinant, a.x * b.y - a.y * b.x: the rounding error of
+// one product, recovered exactly by a fused multiply-add, is added back to
+// the other. The result lies within two units in the last place of the exact
+// value (Jeannerod, Louvet and Muller, 2013), so its sign is exact, as long
+// as no product falls below about 2^-969, where the recovered error would be
+// subnormal. No product is left for a compiler to fuse.
+[[nodiscard]] inline double KahanCross(TMyPoint a, TMyPoint b) noexcept {
+  const double w = a.y * b.x;
+  const double error = std::fma(-a.y, b.x, w);  // w - a.y * b.x, exactly
+  return std::fma(a.x, b.y, -w) + error;
+}
+
 // The z component of the cross product: twice the signed area of the
 // triangle spanned by a and b, positive when b lies counter-clockwise of a.
+// Its sign is exact for every pair of vectors whose products do not
+// underflow, on every CPU: zero exactly when they are parallel.
+//
+// The plain formula cannot promise that where the CPU has a fused
+// multiply-add, for compilers then fuse one of its products into the
+// subtraction (g++ for ARM64, or for x86-64 with -march=haswell), and the
+// cross product of a vector with itself comes out as the rounding error of
+// the other product, not 0. Such targets get Kahan's determinant, as fast
+// there. Targets without one cannot fuse, and the plain formula rounds each
+// product once: its sign is then never wrong, only 0 where the exact
+// products differ below their last bit, and that rare case goes to Kahan's
+// determinant (std::fma in software) for its sign. In a constant
+// expression, where std::fma is not yet usable, the plain formula is rounded
+// as written, without fusing.
 [[nodiscard]] constexpr double Cross(TMyPoint a, TMyPoint b) noexcept {
-  return a.x * b.y - a.y * b.x;
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+  if (std::is_constant_evaluated()) {
+    return a.x * b.y - a.y * b.x;
+  }
+#if defined(FP_FAST_FMA) || defined(__FP_FAST_FMA) || defined(__FMA__) || \
+    defined(__ARM_FEATURE_FMA)
+  return KahanCross(a, b);
+#else
+  const double plain = a.x * b.y - a.y * b.x;
+  return plain != 0.0 ? plain : KahanCross(a, b);
+#endif
 }
 
 [[nodiscard]] inline bool IsFinite(TMyPoint p) noexcept {
@@ -72,5 +111,15 @@ inline double TMyPoint::DistanceTo(TMyPoint b) const noexcept { return (b - *thi
 // P3. No value when the lines are parallel or the same line, when the two
 // points given for a line coincide, or when the crossing is not a finite
 // point (non-finite input, or a crossing beyond the range of a double).
+// Parallel means exactly parallel for the differences P1 - P0 and P3 - P2 as
+// rounded to doubles. Finite input raises no invalid operation and no
+// division by zero. Measured against exact rational arithmetic, at every
+// angle and size: within 5 units in the last place of the crossing's
+// largest coordinate where those differences are exact (points on an
+// integer grid, subnormal points, or points within a factor of 2 of each
+// other, as far from the origin); where they round, a line may turn by half
+// a unit of its direction, which moves the crossing of lines at an angle of
+// a radians by up to about 4 / a such units (0.05 / a typically), the
+// crossing of the lines as given, not of the lines as rounded.
 [[nodiscard]] std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
                                                    TMyPoint P3) noexcept;
