@@ -113,13 +113,13 @@ inline double TMyPoint::DistanceTo(TMyPoint b) const noexcept { return (b - *thi
 // point (non-finite input, or a crossing beyond the range of a double).
 // Parallel means exactly parallel for the differences P1 - P0 and P3 - P2 as
 // rounded to doubles. Finite input raises no invalid operation and no
-// division by zero. Measured against exact rational arithmetic, at every
-// angle and size: within 5 units in the last place of the crossing's
-// largest coordinate where those differences are exact (points on an
-// integer grid, subnormal points, or points within a factor of 2 of each
-// other, as far from the origin); where they round, a line may turn by half
-// a unit of its direction, which moves the crossing of lines at an angle of
-// a radians by up to about 4 / a such units (0.05 / a typically), the
-// crossing of the lines as given, not of the lines as rounded.
+// division by zero. Measured against exact rational arithmetic, for angles
+// from 1 down to 1e-14 radians and sizes from subnormal to 1e300: within 3
+// units in the last place of the largest coordinate of the crossing and the
+// four points where those differences are exact (points on an integer grid,
+// subnormal points, or points within a factor of 2 of each other, as far
+// from the origin); where they round, a line may turn by half a unit of its
+// direction, which moves the crossing of lines at an angle of a radians by
+// up to about 1 / a such units (0.3 / a typically).
 [[nodiscard]] std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
                                                    TMyPoint P3) noexcept;

@@ -47,9 +47,12 @@ std::optional<ExactPoint> ExactCrossing(TMyPoint P0, TMyPoint P1, TMyPoint P2, T
 }
 
 // The distance from the computed to the exact crossing, in units in the
-// last place of the exact crossing's largest coordinate.
-double UlpsOff(TMyPoint computed, const ExactPoint& exact) {
-  const double largest = std::max(std::fabs(exact.x.get_d()), std::fabs(exact.y.get_d()));
+// last place of the largest coordinate of the crossing and of the points
+// that give the lines: the crossing is found from those points, and cannot
+// be closer than their rounding where it lies much nearer the origin.
+double UlpsOff(TMyPoint computed, const ExactPoint& exact, double largestPoint) {
+  const double largest = std::max(
+      {std::fabs(exact.x.get_d()), std::fabs(exact.y.get_d()), std::fabs(largestPoint)});
   int exponent = 0;
   std::frexp(largest, &exponent);
   const mpq_class unit(std::ldexp(1.0, std::max(exponent - 53, -1074)));
@@ -120,7 +123,11 @@ Cell Measure(const Placement& placement, double angle, std::mt19937_64& random) 
       errors.push_back(std::numeric_limits<double>::infinity());
       continue;
     }
-    errors.push_back(UlpsOff(*crossing, *exact));
+    double largestPoint = 0.0;
+    for (const TMyPoint p : {P0, P1, P2, P3}) {
+      largestPoint = std::max({largestPoint, std::fabs(p.x), std::fabs(p.y)});
+    }
+    errors.push_back(UlpsOff(*crossing, *exact, largestPoint));
   }
   std::sort(errors.begin(), errors.end());
   cell.worst = errors.back();
@@ -133,7 +140,7 @@ Cell Measure(const Placement& placement, double angle, std::mt19937_64& random) 
 // by half a unit of its own direction, which moves the crossing along the
 // other line by that over the sine of the angle between them.
 double Bound(const Placement& placement, double angle) {
-  return placement.exact_differences ? 8.0 : 8.0 + 8.0 / angle;
+  return placement.exact_differences ? 4.0 : 4.0 + 2.0 / angle;
 }
 
 TEST(MeetingPointAccuracy, AgainstExactArithmeticByAngleAndSize) {
