@@ -70,11 +70,12 @@ struct TMyPoint {
 // multiply-add, for compilers then fuse one of its products into the
 // subtraction (g++ for ARM64, or for x86-64 with -march=haswell), and the
 // cross product of a vector with itself comes out as the rounding error of
-// the other product, not 0. Such targets get Kahan's determinant, as fast
-// there. Targets without one cannot fuse, and the plain formula rounds each
+// the other product, not 0. Such targets get Kahan's determinant: one
+// product and two fused multiply-adds. Targets without one cannot fuse, and
+// the plain formula rounds each
 // product once: its sign is then never wrong, only 0 where the exact
 // products differ below their last bit, and that rare case goes to Kahan's
-// determinant (std::fma in software) for its sign. In a constant
+// determinant (std::fma, a call there) for its sign. In a constant
 // expression, where std::fma is not yet usable, the plain formula is rounded
 // as written, without fusing.
 [[nodiscard]] constexpr double Cross(TMyPoint a, TMyPoint b) noexcept {
@@ -84,12 +85,14 @@ struct TMyPoint {
   if (std::is_constant_evaluated()) {
     return a.x * b.y - a.y * b.x;
   }
-#if defined(FP_FAST_FMA) || defined(__FP_FAST_FMA) || defined(__FMA__) || \
-    defined(__ARM_FEATURE_FMA)
+#if defined(FP_FAST_FMA) || defined(__FP_FAST_FMA) || defined(__FMA__) || defined(__ARM_FEATURE_FMA)
   return KahanCross(a, b);
 #else
   const double plain = a.x * b.y - a.y * b.x;
-  return plain != 0.0 ? plain : KahanCross(a, b);
+  if (plain == 0.0) {
+    return KahanCross(a, b);
+  }
+  return plain;
 #endif
 }
 

@@ -51,8 +51,8 @@ std::optional<ExactPoint> ExactCrossing(TMyPoint P0, TMyPoint P1, TMyPoint P2, T
 // that give the lines: the crossing is found from those points, and cannot
 // be closer than their rounding where it lies much nearer the origin.
 double UlpsOff(TMyPoint computed, const ExactPoint& exact, double largestPoint) {
-  const double largest = std::max(
-      {std::fabs(exact.x.get_d()), std::fabs(exact.y.get_d()), std::fabs(largestPoint)});
+  const double largest =
+      std::max({std::fabs(exact.x.get_d()), std::fabs(exact.y.get_d()), std::fabs(largestPoint)});
   int exponent = 0;
   std::frexp(largest, &exponent);
   const mpq_class unit(std::ldexp(1.0, std::max(exponent - 53, -1074)));
@@ -67,9 +67,9 @@ double UlpsOff(TMyPoint computed, const ExactPoint& exact, double largestPoint) 
 // exact differences; points of mixed sizes near the origin do not.
 struct Placement {
   const char* name;
-  double scale;             // the points' distance from the crossing
-  double offset;            // the crossing's distance from the origin, in scales
-  bool integer_grid;        // points rounded to integers
+  double scale;       // the points' distance from the crossing
+  double offset;      // the crossing's distance from the origin, in scales
+  bool integer_grid;  // points rounded to integers
   bool exact_differences;
 };
 
