@@ -155,6 +155,16 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
   return ScaledByPowerOfTwo(a + offset, -exponent);
 }
 
+double CrossOfTiedProducts(TMyPoint a, TMyPoint b) noexcept {
+  constexpr double kLargestSplittable = 0x1p995;
+  if (LargestMagnitude({a, b}) < kLargestSplittable) {
+    return KahanCross(a, b);
+  }
+  // Both products round to w: their exact errors, from std::fma.
+  const double w = a.y * b.x;
+  return std::fma(a.x, b.y, -w) - std::fma(a.y, b.x, -w);
+}
+
 std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) noexcept {
   if (!AllFinite(P0, P1, P2, P3)) {
     return std::nullopt;

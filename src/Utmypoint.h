@@ -49,17 +49,58 @@ struct TMyPoint {
   return {p.x / k, p.y / k};
 }
 
-// Kahan's 2 by 2 determinant, a.x * b.y - a.y * b.x: the rounding error of
-// one product, recovered exactly by a fused multiply-add, is added back to
-// the other. The result lies within two units in the last place of the exact
-// value (Jeannerod, Louvet and Muller, 2013), so its sign is exact, as long
-// as no product falls below about 2^-969, where the recovered error would be
-// subnormal. No product is left for a compiler to fuse.
-[[nodiscard]] inline double KahanCross(TMyPoint a, TMyPoint b) noexcept {
-  const double w = a.y * b.x;
-  const double error = std::fma(-a.y, b.x, w);  // w - a.y * b.x, exactly
-  return std::fma(a.x, b.y, -w) + error;
+// Whether the target has a fused multiply-add: compilers then fuse products
+// into sums unless told otherwise, and std::fma is one instruction.
+#if defined(FP_FAST_FMA) || defined(__FP_FAST_FMA) || defined(__FMA__) || defined(__ARM_FEATURE_FMA)
+inline constexpr bool kFusedMultiplyAdd = true;
+#else
+inline constexpr bool kFusedMultiplyAdd = false;
+#endif
+
+// The rounding error of p = x * y, exactly, without a fused multiply-add
+// (Dekker's product): for factors below 2^995 in magnitude, where the split
+// cannot overflow, and products whose error is not subnormal. Only used
+// where the target cannot fuse, for fusing would spoil it.
+[[nodiscard]] constexpr double ProductError(double x, double y, double p) noexcept {
+  constexpr double kSplitter = 0x1p27 + 1;
+  const double xBig = x * kSplitter;
+  const double xHigh = xBig - (xBig - x);
+  const double xLow = x - xHigh;
+  const double yBig = y * kSplitter;
+  const double yHigh = yBig - (yBig - y);
+  const double yLow = y - yHigh;
+  return ((xHigh * yHigh - p) + xHigh * yLow + xLow * yHigh) + xLow * yLow;
 }
+
+// Kahan's 2 by 2 determinant, a.x * b.y - a.y * b.x: the rounding error of
+// one product, recovered exactly, is added back to the other. With fused
+// multiply-adds the result lies within two units in the last place of the
+// exact value (Jeannerod, Louvet and Muller, 2013), so its sign is exact, as
+// long as no product falls below about 2^-969, where the recovered error
+// would be subnormal; no product is left for a compiler to fuse. Without a
+// fused multiply-add, std::fma is a library routine, slow, and on MinGW-w64
+// wrong in its last bits, so the errors come from Dekker's products instead
+// (coordinates below 2^995): where the two products cancel, their
+// difference is exact and so is the result's sign; where they do not, the
+// one rounding more cannot change it.
+[[nodiscard]] inline double KahanCross(TMyPoint a, TMyPoint b) noexcept {
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+  const double w = a.y * b.x;
+  if constexpr (kFusedMultiplyAdd) {
+    const double error = std::fma(-a.y, b.x, w);  // w - a.y * b.x, exactly
+    return std::fma(a.x, b.y, -w) + error;
+  } else {
+    const double error = -ProductError(a.y, b.x, w);
+    const double left = a.x * b.y;
+    return ((left - w) + ProductError(a.x, b.y, left)) + error;
+  }
+}
+
+// Cross where the plain formula gives 0 without a fused multiply-add: out of
+// line, so that the rare case costs its callers' fast path nothing.
+[[nodiscard]] double CrossOfTiedProducts(TMyPoint a, TMyPoint b) noexcept;
 
 // The z component of the cross product: twice the signed area of the
 // triangle spanned by a and b, positive when b lies counter-clockwise of a.
@@ -72,28 +113,23 @@ struct TMyPoint {
 // cross product of a vector with itself comes out as the rounding error of
 // the other product, not 0. Such targets get Kahan's determinant: one
 // product and two fused multiply-adds. Targets without one cannot fuse, and
-// the plain formula rounds each
-// product once: its sign is then never wrong, only 0 where the exact
-// products differ below their last bit, and that rare case goes to Kahan's
-// determinant (std::fma, a call there) for its sign. In a constant
-// expression, where std::fma is not yet usable, the plain formula is rounded
-// as written, without fusing.
+// the plain formula rounds each product once: its sign is then never wrong,
+// only 0 where the exact products differ below their last bit, and that
+// rare case goes to Kahan's determinant for its sign (beyond 2^995, where
+// Dekker's split overflows, to the two rounding errors from std::fma). In a
+// constant expression the plain formula is rounded as written, unfused.
 [[nodiscard]] constexpr double Cross(TMyPoint a, TMyPoint b) noexcept {
 #if defined(__clang__)
 #pragma clang fp contract(off)
 #endif
-  if (std::is_constant_evaluated()) {
-    return a.x * b.y - a.y * b.x;
+  if (std::is_constant_evaluated() || !kFusedMultiplyAdd) {
+    const double plain = a.x * b.y - a.y * b.x;
+    if (plain != 0.0 || std::is_constant_evaluated()) {
+      return plain;
+    }
+    return CrossOfTiedProducts(a, b);
   }
-#if defined(FP_FAST_FMA) || defined(__FP_FAST_FMA) || defined(__FMA__) || defined(__ARM_FEATURE_FMA)
   return KahanCross(a, b);
-#else
-  const double plain = a.x * b.y - a.y * b.x;
-  if (plain == 0.0) {
-    return KahanCross(a, b);
-  }
-  return plain;
-#endif
 }
 
 [[nodiscard]] inline bool IsFinite(TMyPoint p) noexcept {
