@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cfenv>
 #include <cmath>
@@ -170,9 +171,9 @@ TEST(MeetingPoint, RaisesNoInvalidOperationNorDivisionByZero) {
   };
   std::array<TMyPoint, 4> points{};
   for (int i = 0; i < 200000; ++i) {
-    for (TMyPoint& p : points) {
-      p = kind(random) == 0 ? points[0] : TMyPoint(coordinate(), coordinate());
-    }
+    std::generate(points.begin(), points.end(), [&] {
+      return kind(random) == 0 ? points[0] : TMyPoint(coordinate(), coordinate());
+    });
     std::feclearexcept(FE_ALL_EXCEPT);
     const auto crossing = MeetingPoint(points[0], points[1], points[2], points[3]);
     ASSERT_EQ(std::fetestexcept(FE_INVALID | FE_DIVBYZERO), 0)
