@@ -68,7 +68,23 @@ void CheckMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) {
   }
   Require(IsFinite(*crossing), "a meeting point is finite");
   Require(P0 != P1 && P2 != P3, "a meeting point needs two lines");
-  const double tolerance = Tolerance(checks::LargestMagnitude({P0, P1, P2, P3, *crossing}));
+  // Parallel lines a unit apart and lines crossing at 10^16 at an angle of
+  // 10^-16 are both within the crossing's own rounding of a point far out:
+  // no distance tells them apart, so parallelism is decided exactly.
+  const TMyPoint d1 = P1 - P0;
+  const TMyPoint d2 = P3 - P2;
+  if (IsFinite(d1) && IsFinite(d2)) {
+    Require(checks::ExactCrossSign(d1, d2) != 0, "parallel lines have no meeting point");
+  }
+  // The crossing is found from the lines' own points and reaches out from
+  // them: it may stray from a line by their rounding and by a few units of
+  // its distance from them, wherever the origin lies.
+  double reach = 0.0;
+  for (const TMyPoint p : {P0, P1, P2, P3}) {
+    reach = std::max(reach, (*crossing - p).Length());
+  }
+  const double tolerance =
+      Tolerance(checks::LargestMagnitude({P0, P1, P2, P3})) + 64 * kEpsilon * reach;
   Require(checks::DistanceToLine(*crossing, P0, P1) <= tolerance,
           "the meeting point lies on the first line");
   Require(checks::DistanceToLine(*crossing, P2, P3) <= tolerance,

@@ -48,10 +48,13 @@
 inline constexpr double kSmallestTrustedProduct = 0x1p-900;
 
 // The crossing of the line through P0 along d1 with the line through P2
-// along d2, as P0 + t * d1 with t = Cross(P2 - P0, d2) / Cross(d1, d2): fast
-// and exact to a few units in the last place as long as no difference or
-// product leaves the range where doubles keep their full precision. No value
-// where it might have (the lines are then parallel, or need more care).
+// along d2, as P0 + t * d1 with t = Cross(P2 - P0, d2) / Cross(d1, d2): fast,
+// and within a few units in the last place of the crossing of the lines
+// along d1 and d2 as given, as long as no difference or product leaves the
+// range where doubles keep their full precision; each unit by which d1 or d2
+// is off turns its line, and moves the crossing by about that over the
+// angle between the lines. No value where a product might have left that
+// range (the lines are then parallel, or need more care).
 [[nodiscard]] inline std::optional<TMyPoint> DirectCrossing(TMyPoint P0, TMyPoint d1, TMyPoint P2,
                                                             TMyPoint d2) noexcept {
   const double denominator = Cross(d1, d2);

@@ -1,5 +1,6 @@
 #include "Utmypoint.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -27,67 +28,118 @@ template <typename... Points>
   return TowardsBisectorPoint(toB, toC, dAB, dAC);
 }
 
-// A non-zero finite vector as digits, its largest coordinate in [1, 2),
-// times a power of two: exact, and free of overflow and underflow.
-struct Normalized {
+// A difference of two finite points, times a power of two.
+struct Difference {
   TMyPoint digits;
   int exponent = 0;
 };
 
-[[nodiscard]] Normalized Normalize(TMyPoint v) noexcept {
-  const int unit = UnitExponent(LargestMagnitude({v}));
-  return {ScaledByPowerOfTwo(v, unit), -unit};
-}
-
-// p - q, normalized. A difference can overflow only when both points are
-// beyond 2^1021 in a coordinate; halving them is then exact where it
-// matters, losing at most a subnormal bit far below the other coordinate.
-[[nodiscard]] Normalized NormalizedDifference(TMyPoint p, TMyPoint q) noexcept {
+// p - q. A difference can overflow only when both points are beyond 2^1021
+// in a coordinate; halving them is then exact where it matters, losing at
+// most a subnormal bit far below the other coordinate.
+[[nodiscard]] Difference DifferenceOf(TMyPoint p, TMyPoint q) noexcept {
   if (const TMyPoint difference = p - q; IsFinite(difference)) {
-    return Normalize(difference);
+    return {difference, 0};
   }
-  Normalized half = Normalize(ScaledByPowerOfTwo(p, -1) - ScaledByPowerOfTwo(q, -1));
-  ++half.exponent;
-  return half;
+  return {ScaledByPowerOfTwo(p, -1) - ScaledByPowerOfTwo(q, -1), 1};
 }
 
-// The same crossing for points of any finite size and spread. Every vector
-// is normalized on its own, so that a line through two subnormal points
-// keeps its exact direction next to points near the top of the range, and
-// the exponent of the parameter is carried apart from its digits until the
-// crossing is put in place: nothing overflows or underflows on the way.
-[[nodiscard]] std::optional<TMyPoint> NormalizedMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
-                                                             TMyPoint P3) noexcept {
+// A number as digits times a power of two, so that products of coordinates
+// of any size neither overflow nor underflow.
+struct Scaled {
+  double digits = 0.0;
+  int exponent = 0;
+};
+
+// The exponent of a zero, below any product's, so that it never leads.
+constexpr int kZeroExponent = -(1 << 20);
+
+// Digits in [1, 2), exactly, subnormals included.
+[[nodiscard]] Scaled Split(double value) noexcept {
+  if (value == 0.0) {
+    return {0.0, kZeroExponent};
+  }
+  const int unit = UnitExponent(std::fabs(value));
+  return {ScaledByPowerOfTwo(value, unit), -unit};
+}
+
+// a.x * b.y - a.y * b.x for finite vectors of any size and spread. Each
+// product is formed from the digits of its factors; the smaller is brought
+// to the larger's exponent, and Kahan's determinant takes it from there:
+// exact in sign, and within two units in the last place but for what a
+// product more than 2^960 times smaller than the other loses to underflow.
+[[nodiscard]] Scaled ScaledCross(TMyPoint a, TMyPoint b) noexcept {
+  const Scaled ax = Split(a.x);
+  const Scaled ay = Split(a.y);
+  const Scaled bx = Split(b.x);
+  const Scaled by = Split(b.y);
+  const int left = ax.exponent + by.exponent;
+  const int right = ay.exponent + bx.exponent;
+  const int top = std::max(left, right);
+  if (top < kZeroExponent) {
+    return {0.0, 0};  // both products are zero
+  }
+  const double digits = KahanCross({ScaledByPowerOfTwo(ax.digits, std::max(left - top, -2000)),
+                                    ScaledByPowerOfTwo(ay.digits, std::max(right - top, -2000))},
+                                   {bx.digits, by.digits});
+  return {digits, top};
+}
+
+// The crossing for points of any finite size and spread, as
+// P0 + d1 * Cross(P2 - P0, d2) / Cross(d1, d2). Every difference keeps its
+// own exponent, so that a line through two subnormal points keeps its exact
+// direction next to points near the top of the range, and every coordinate
+// of d1 is multiplied by the quotient from its own digits, so that the
+// crossing is rounded once where it is itself subnormal, not before. The
+// cross products are exact in sign: parallel is exactly parallel.
+[[nodiscard]] std::optional<TMyPoint> CarefulMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
+                                                          TMyPoint P3) noexcept {
   if (P0 == P1 || P2 == P3) {
     return std::nullopt;
   }
-  const Normalized u1 = NormalizedDifference(P1, P0);
-  const Normalized u2 = NormalizedDifference(P3, P2);
-  const double denominator = Cross(u1.digits, u2.digits);
-  if (denominator == 0.0) {
+  const Difference u1 = DifferenceOf(P1, P0);
+  const Difference u2 = DifferenceOf(P3, P2);
+  const Scaled denominator = ScaledCross(u1.digits, u2.digits);
+  if (denominator.digits == 0.0) {
     return std::nullopt;
   }
   if (P2 == P0) {
     return P0;
   }
-  const Normalized v = NormalizedDifference(P2, P0);
-  const double numerator = Cross(v.digits, u2.digits);
-  if (numerator == 0.0) {
+  const Difference v = DifferenceOf(P2, P0);
+  const Scaled numerator = ScaledCross(v.digits, u2.digits);
+  if (numerator.digits == 0.0) {
     return P0;
   }
-  // t * d1 == u1 * (numerator / denominator) * 2^v.exponent, the quotient
-  // taken between numbers brought to [1, 2) so that it cannot overflow.
-  const int numeratorUnit = UnitExponent(std::fabs(numerator));
-  const int denominatorUnit = UnitExponent(std::fabs(denominator));
-  const double quotient = ScaledByPowerOfTwo(numerator, numeratorUnit) /
-                          ScaledByPowerOfTwo(denominator, denominatorUnit);
-  const TMyPoint offset =
-      ScaledByPowerOfTwo(u1.digits * quotient, v.exponent - numeratorUnit + denominatorUnit);
-  const TMyPoint crossing = P0 + offset;
+  // d1 * t == u1.digits * (numerator / denominator) * 2^v.exponent: the
+  // exponents of the two directions cancel.
+  const Scaled n = Split(numerator.digits);
+  const Scaled d = Split(denominator.digits);
+  const double quotient = n.digits / d.digits;
+  const int exponent =
+      numerator.exponent + n.exponent - denominator.exponent - d.exponent + v.exponent;
+  const auto along = [&](double coordinate) {
+    const Scaled c = Split(coordinate);
+    return c.digits == 0.0 ? 0.0 : ScaledByPowerOfTwo(c.digits * quotient, c.exponent + exponent);
+  };
+  const TMyPoint crossing = P0 + TMyPoint(along(u1.digits.x), along(u1.digits.y));
   if (!IsFinite(crossing)) {
     return std::nullopt;
   }
   return crossing;
+}
+
+// Zero, or within [2^-300, 2^300] in magnitude: where every coordinate of
+// the differences and the parameter lie, no product, error term or quotient
+// leaves the normal range, and the crossing computed straight from the
+// differences is rounded exactly as the careful one, without the splitting.
+[[nodiscard]] bool InPlainRange(double value) noexcept {
+  const double magnitude = std::fabs(value);
+  return magnitude == 0.0 || (magnitude >= 0x1p-300 && magnitude <= 0x1p300);
+}
+
+[[nodiscard]] bool InPlainRange(TMyPoint p) noexcept {
+  return InPlainRange(p.x) && InPlainRange(p.y);
 }
 
 }  // namespace
@@ -116,12 +168,41 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
   return ScaledByPowerOfTwo(a + offset, -exponent);
 }
 
+double CrossOfTiedProducts(TMyPoint a, TMyPoint b) noexcept {
+  constexpr double kLargestSplittable = 0x1p995;
+  if (LargestMagnitude({a, b}) < kLargestSplittable) {
+    return KahanCross(a, b);
+  }
+  // Both products round to w: their exact errors, from std::fma.
+  const double w = a.y * b.x;
+  return std::fma(a.x, b.y, -w) - std::fma(a.y, b.x, -w);
+}
+
 std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) noexcept {
   if (!AllFinite(P0, P1, P2, P3)) {
     return std::nullopt;
   }
-  if (const auto crossing = DirectCrossing(P0, P1 - P0, P2, P3 - P2)) {
-    return crossing;
+  if (P0 == P1 || P2 == P3) {
+    return std::nullopt;
   }
-  return NormalizedMeetingPoint(P0, P1, P2, P3);
+  const TMyPoint d1 = P1 - P0;
+  const TMyPoint d2 = P3 - P2;
+  const TMyPoint v = P2 - P0;
+  if (InPlainRange(d1) && InPlainRange(d2) && InPlainRange(v)) {
+    const double denominator = KahanCross(d1, d2);
+    if (denominator == 0.0) {
+      return std::nullopt;
+    }
+    if (const double t = KahanCross(v, d2) / denominator; InPlainRange(t)) {
+      if (t == 0.0) {
+        return P0;
+      }
+      const TMyPoint crossing = P0 + d1 * t;
+      if (!IsFinite(crossing)) {
+        return std::nullopt;
+      }
+      return crossing;
+    }
+  }
+  return CarefulMeetingPoint(P0, P1, P2, P3);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 // Checks of the constructions by other means than their own formulas:
-// angles from atan2, sides of lines from cross products.
+// angles from atan2, sides of lines from cross products, and the exact sign
+// of a cross product from integer arithmetic.
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 
@@ -37,6 +39,41 @@ inline constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
     largest = std::max({largest, std::fabs(p.x), std::fabs(p.y)});
   }
   return largest;
+}
+
+// The sign of a.x * b.y - a.y * b.x for finite a and b, decided exactly:
+// every double is an integer of at most 53 bits times a power of two, so
+// each product is an integer of at most 106 bits times a power of two.
+[[nodiscard]] inline int ExactCrossSign(TMyPoint a, TMyPoint b) {
+  __extension__ using Int128 = __int128;
+  struct Product {
+    Int128 digits = 0;
+    int exponent = 0;
+  };
+  const auto product = [](double p, double q) {
+    int pExponent = 0;
+    int qExponent = 0;
+    const auto pDigits = static_cast<std::int64_t>(std::ldexp(std::frexp(p, &pExponent), 53));
+    const auto qDigits = static_cast<std::int64_t>(std::ldexp(std::frexp(q, &qExponent), 53));
+    return Product{Int128{pDigits} * qDigits, pExponent + qExponent};
+  };
+  const auto sign = [](Int128 v) { return (v > 0 ? 1 : 0) - (v < 0 ? 1 : 0); };
+  Product left = product(a.x, b.y);
+  Product right = product(a.y, b.x);
+  if (left.digits == 0 || right.digits == 0) {
+    return sign(left.digits - right.digits);
+  }
+  // Non-zero digits lie in [2^104, 2^106): three binary places apart, the
+  // larger exponent decides alone; closer, both fit in 108 bits.
+  const int shift = left.exponent - right.exponent;
+  if (shift > 2) {
+    return sign(left.digits);
+  }
+  if (shift < -2) {
+    return -sign(right.digits);
+  }
+  (shift >= 0 ? left : right).digits *= Int128{1} << (shift >= 0 ? shift : -shift);
+  return sign(left.digits - right.digits);
 }
 
 }  // namespace checks

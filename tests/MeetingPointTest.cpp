@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cfenv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -67,7 +69,16 @@ INSTANTIATE_TEST_SUITE_P(
         TwoLines{{kNaN, 0}, {1, 1}, {0, 2}, {1, 1}, std::nullopt},
         TwoLines{{0, 0}, {1, kInf}, {0, 2}, {1, 1}, std::nullopt},
         // Nearly parallel lines cross far beyond the range of a double.
-        TwoLines{{0, 0}, {1, 0}, {0, 1e300}, {1e300, 1e300 - 1e290}, std::nullopt}));
+        TwoLines{{0, 0}, {1, 0}, {0, 1e300}, {1e300, 1e300 - 1e290}, std::nullopt},
+        // The difference of the first line's points overflows.
+        TwoLines{{-1e308, 0}, {1e308, 1}, {0, 0.5}, {1, 0.5}, TMyPoint(0, 0.5)},
+        // Directions whose cross product is a quarter of the smallest
+        // subnormal: exactly, t = -5.
+        TwoLines{{0, 0},
+                 {1.5, 0x1p-1074},
+                 {0, 0x1p-1074},
+                 {1.25, 0x1p-1073},
+                 TMyPoint(-7.5, -5 * 0x1p-1074)}));
 
 // Checked by distances to the lines, not by the formula that found it.
 TEST(MeetingPoint, LiesOnBothLinesAtEveryScale) {
@@ -136,6 +147,45 @@ TEST(MeetingPoint, KeepsTheDirectionOfALineThroughSubnormalPoints) {
     const double scale = checks::LargestMagnitude({P2, P3, *crossing});
     EXPECT_LE(DistanceToLine(*crossing, P0, P1), 16 * kEpsilon * scale);
     EXPECT_LE(DistanceToLine(*crossing, P2, P3), 16 * kEpsilon * scale);
+  }
+}
+
+// Finite input is never an invalid operation nor a division by zero, be the
+// points huge, subnormal, zero, repeated or far apart.
+TEST(MeetingPoint, RaisesNoInvalidOperationNorDivisionByZero) {
+  std::mt19937_64 random(11);
+  std::uniform_real_distribution<double> digits(-2.0, 2.0);
+  std::uniform_int_distribution<int> exponent(-1076, 1024);
+  std::uniform_int_distribution<int> kind(0, 7);
+  const auto coordinate = [&] {
+    switch (kind(random)) {
+      case 0:
+        return 0.0;
+      case 1:
+        return std::numeric_limits<double>::max() * digits(random) / 2;
+      case 2:
+        return std::numeric_limits<double>::denorm_min() * std::round(digits(random) * 4);
+      default:
+        return std::ldexp(digits(random), exponent(random));
+    }
+  };
+  std::array<TMyPoint, 4> points{};
+  for (int i = 0; i < 200000; ++i) {
+    std::generate(points.begin(), points.end(), [&] {
+      return kind(random) == 0 ? points[0] : TMyPoint(coordinate(), coordinate());
+    });
+    std::feclearexcept(FE_ALL_EXCEPT);
+    const auto crossing = MeetingPoint(points[0], points[1], points[2], points[3]);
+    ASSERT_EQ(std::fetestexcept(FE_INVALID | FE_DIVBYZERO), 0)
+        << TwoLines{points[0], points[1], points[2], points[3], std::nullopt};
+    ASSERT_TRUE(!crossing || IsFinite(*crossing));
+  }
+  for (const auto& l : {TwoLines{{-1e308, 0}, {1e308, 1}, {0, 0.5}, {1, 0.5}, std::nullopt},
+                        TwoLines{{0, 0}, {1e200, 1e200}, {0, 1}, {1e200, 1e200}, std::nullopt},
+                        TwoLines{{0, 0}, {0x1p-1074, 0}, {0, 0}, {0, 0x1p-1074}, std::nullopt}}) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    static_cast<void>(MeetingPoint(l.P0, l.P1, l.P2, l.P3));
+    EXPECT_EQ(std::fetestexcept(FE_INVALID | FE_DIVBYZERO), 0) << l;
   }
 }
 
