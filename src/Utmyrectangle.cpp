@@ -176,10 +176,11 @@ struct Numbering {
   // neighbouring corners of a convex figure always cross, so q1 and q2 are
   // not zero; the two crossings are compared multiplied through by both,
   // and so is the allowance, so that nothing is divided.
-  const double q1 = Cross(d0, d3);
-  const double n1 = Cross(TMyPoint{} - s[3], d3);
-  const double q2 = Cross(d1, d2);
-  const double n2 = Cross(s[1], d2);
+  // Their sizes matter here, not their exact signs: the plain cross product.
+  const double q1 = CrossValue(d0, d3);
+  const double n1 = CrossValue(TMyPoint{} - s[3], d3);
+  const double q2 = CrossValue(d1, d2);
+  const double n2 = CrossValue(s[1], d2);
   if (!(std::fabs(q1) >= kSmallestTrustedDenominator &&
         std::fabs(q2) >= kSmallestTrustedDenominator)) {
     return false;
