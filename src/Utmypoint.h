@@ -5,6 +5,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "FloatingPointTarget.h"
 #include "incircle_export.h"
 
 // A point of the plane, or the vector from the origin to it.
@@ -51,14 +52,6 @@ struct TMyPoint {
   return {p.x / k, p.y / k};
 }
 
-// Whether the target has a fused multiply-add: compilers then fuse products
-// into sums unless told otherwise, and std::fma is one instruction.
-#if defined(FP_FAST_FMA) || defined(__FP_FAST_FMA) || defined(__FMA__) || defined(__ARM_FEATURE_FMA)
-inline constexpr bool kFusedMultiplyAdd = true;
-#else
-inline constexpr bool kFusedMultiplyAdd = false;
-#endif
-
 // The rounding error of p = x * y, exactly, without a fused multiply-add
 // (Dekker's product): for factors below 2^995 in magnitude, where the split
 // cannot overflow, and products whose error is not subnormal. Only used
@@ -86,9 +79,7 @@ inline constexpr bool kFusedMultiplyAdd = false;
 // difference is exact and so is the result's sign; where they do not, the
 // one rounding more cannot change it.
 [[nodiscard]] inline double KahanCross(TMyPoint a, TMyPoint b) noexcept {
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#endif
+  INCIRCLE_UNFUSED_PRODUCTS
   const double w = a.y * b.x;
   if constexpr (kFusedMultiplyAdd) {
     const double error = std::fma(-a.y, b.x, w);  // w - a.y * b.x, exactly
@@ -121,9 +112,7 @@ inline constexpr bool kFusedMultiplyAdd = false;
 // Dekker's split overflows, to the two rounding errors from std::fma). In a
 // constant expression the plain formula is rounded as written, unfused.
 [[nodiscard]] constexpr double Cross(TMyPoint a, TMyPoint b) noexcept {
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#endif
+  INCIRCLE_UNFUSED_PRODUCTS
   if (std::is_constant_evaluated() || !kFusedMultiplyAdd) {
     const double plain = a.x * b.y - a.y * b.x;
     if (plain != 0.0 || std::is_constant_evaluated()) {
