@@ -40,8 +40,7 @@
 }
 
 // a.x * b.y - a.y * b.x where its size matters and not its exact sign: the
-// plain formula, without the branch that makes Cross exact in sign. A CPU
-// with a fused multiply-add may round it once instead of twice.
+// plain formula, without the branch that makes Cross exact in sign.
 [[nodiscard]] constexpr double CrossValue(TMyPoint a, TMyPoint b) noexcept {
   return a.x * b.y - a.y * b.x;
 }

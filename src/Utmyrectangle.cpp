@@ -132,7 +132,8 @@ struct Numbering {
 
 // The test proper, on corners whose largest coordinate lies within the
 // unscaled bounds. Sides, lengths, turns and bisector directions are the
-// same numbers in every numbering, only labelled and signed otherwise, so
+// same numbers in every numbering, only labelled and signed otherwise (as
+// long as no product is fused into a sum, which the build rules out), so
 // they are measured as the corners come, while the canonical numbering is
 // still being found; it picks the ones that the crossings are taken from.
 [[nodiscard]] bool Decide(const Corners& corners, double largest) noexcept {
