@@ -80,6 +80,10 @@ enum class StartIn { kForeground, kBackground };
   _exit(0);
 }
 
+bool StoppedBy(int status, int signalNumber) {
+  return WIFSTOPPED(status) && WSTOPSIG(status) == signalNumber;
+}
+
 class UnderJobControl : public testing::Test {
  protected:
   void SetUp() override {
@@ -126,15 +130,22 @@ class UnderJobControl : public testing::Test {
     return std::nullopt;
   }
 
+  // Started in the foreground, waiting key by key, then stopped with Ctrl-Z.
+  void StartAndStopWithCtrlZ() {
+    Start(StartIn::kForeground);
+    tty_.Read("Mozhno\r\n");
+    ASSERT_TRUE(tty_.BecomesKeyByKey());
+    tty_.Type("\x1a");
+    const std::optional<int> status = JobStatus();
+    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(StoppedBy(*status, SIGTSTP)) << *status;
+  }
+
   harness::PseudoTerminal tty_;
   termios initial_{};
   pid_t shell_ = -1;
   int channel_ = -1;
 };
-
-bool StoppedBy(int status, int signalNumber) {
-  return WIFSTOPPED(status) && WSTOPSIG(status) == signalNumber;
-}
 
 // `incircle &`: the verdict, then the end at once, status 0; not a job that
 // stops on SIGTTOU and waits for a key nobody can give it.
@@ -152,21 +163,14 @@ TEST_F(UnderJobControl, StartedInTheBackgroundEndsAtOnce) {
 // wait key by key: the key is not echoed, needs no Enter, and nothing of it
 // is left for the shell.
 TEST_F(UnderJobControl, StoppedWithCtrlZGivesTheTerminalBackAndWaitsAgainAfterFg) {
-  Start(StartIn::kForeground);
-  tty_.Read("Mozhno\r\n");
-  ASSERT_TRUE(tty_.BecomesKeyByKey());
-
-  tty_.Type("\x1a");
-  std::optional<int> status = JobStatus();
-  ASSERT_TRUE(status.has_value());
-  ASSERT_TRUE(StoppedBy(*status, SIGTSTP)) << *status;
+  ASSERT_NO_FATAL_FAILURE(StartAndStopWithCtrlZ());
   EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_))
       << "stopped with the terminal still key by key";
 
   Tell(kForeground);
   ASSERT_TRUE(tty_.BecomesKeyByKey()) << "after fg the wait is no longer key by key";
   tty_.Type("x");
-  status = JobStatus();
+  const std::optional<int> status = JobStatus();
   ASSERT_TRUE(status.has_value());
   EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
   EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
@@ -178,16 +182,10 @@ TEST_F(UnderJobControl, StoppedWithCtrlZGivesTheTerminalBackAndWaitsAgainAfterFg
 // `bg` after Ctrl-Z: in the background there is nothing to wait for, and
 // reading the terminal there would stop the job again with SIGTTIN.
 TEST_F(UnderJobControl, ContinuedInTheBackgroundEndsAtOnce) {
-  Start(StartIn::kForeground);
-  tty_.Read("Mozhno\r\n");
-  ASSERT_TRUE(tty_.BecomesKeyByKey());
-  tty_.Type("\x1a");
-  std::optional<int> status = JobStatus();
-  ASSERT_TRUE(status.has_value());
-  ASSERT_TRUE(StoppedBy(*status, SIGTSTP)) << *status;
+  ASSERT_NO_FATAL_FAILURE(StartAndStopWithCtrlZ());
 
   Tell(kBackground);
-  status = JobStatus();
+  const std::optional<int> status = JobStatus();
   ASSERT_TRUE(status.has_value()) << "neither ended nor stopped";
   EXPECT_TRUE(ExitedWith(*status, 0))
       << "status " << *status << (WIFSTOPPED(*status) ? ": stopped" : "");
