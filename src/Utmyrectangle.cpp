@@ -160,34 +160,36 @@ struct Numbering {
 
   // In the canonical numbering corner k is corners[first + k * step], and
   // side k runs from it to the next: run backwards, that is the side from
-  // corner k + 1 to corner k in the given numbering, turned round, which
-  // negating gives exactly.
+  // corner k + 1 to corner k in the given numbering, turned round. Turning
+  // every side round turns the difference of the crossings below round,
+  // exactly, and changes nothing else: the sides are taken as they are.
   const std::size_t step = 1 + 2 * numbering.backwards;
   const auto corner = [&](std::size_t k) { return (numbering.first + k * step) & 3U; };
-  const double sign = 1.0 - 2.0 * static_cast<double>(numbering.backwards);
-  const auto side = [&](std::size_t k) { return sides[corner(k + numbering.backwards)] * sign; };
+  const auto side = [&](std::size_t k) { return sides[corner(k + numbering.backwards)]; };
   const TMyPoint d0 = directions[corner(0)];
   const TMyPoint d1 = directions[corner(1)];
   const TMyPoint d2 = directions[corner(2)];
   const TMyPoint d3 = directions[corner(3)];
-  const std::array<TMyPoint, 4> s{side(0), side(1), side(2), side(3)};
+  const TMyPoint s0 = side(0);
+  const TMyPoint s1 = side(1);
+  const TMyPoint s3 = side(3);
 
   // Relative to corner 0, the bisectors of corners 0 and 3 cross at
   // d0 * n1 / q1, those of corners 1 and 2 at s0 + d1 * n2 / q2. Bisectors of
   // neighbouring corners of a convex figure always cross, so q1 and q2 are
   // not zero; the two crossings are compared multiplied through by both,
-  // and so is the allowance, so that nothing is divided.
-  // Their sizes matter here, not their exact signs: the plain cross product.
+  // and so is the allowance, so that nothing is divided. Their sizes matter
+  // here, not their exact signs: the plain cross product serves.
   const double q1 = CrossValue(d0, d3);
-  const double n1 = CrossValue(TMyPoint{} - s[3], d3);
+  const double n1 = CrossValue(TMyPoint{} - s3, d3);
   const double q2 = CrossValue(d1, d2);
-  const double n2 = CrossValue(s[1], d2);
+  const double n2 = CrossValue(s1, d2);
   if (!(std::fabs(q1) >= kSmallestTrustedDenominator &&
         std::fabs(q2) >= kSmallestTrustedDenominator)) {
     return false;
   }
   const double q1q2 = q1 * q2;
-  const TMyPoint apart = d0 * (n1 * q2) - s[0] * q1q2 - d1 * (n2 * q1);
+  const TMyPoint apart = d0 * (n1 * q2) - s0 * q1q2 - d1 * (n2 * q1);
   // |d0| |d3| / |q1| is the reciprocal sine of the angle at which the
   // bisectors of corners 0 and 3 cross, within a factor of two when the
   // lengths are taken as largest coordinates: all that is needed, and no
