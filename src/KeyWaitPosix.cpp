@@ -109,11 +109,13 @@ extern "C" void OnEndingSignal(int signalNumber) {
   raise(signalNumber);
 }
 
+// Also after a stop that could not be caught (SIGSTOP): the terminal was left
+// key by key, but the shell has since put back its own settings, as bash
+// does when a job stops. So the terminal is switched again whatever this
+// process last made of it; once more after our own stop does no harm.
 extern "C" void OnContinue(int /*signalNumber*/) {
   const int savedErrno = errno;
-  if (keyByKey == 0) {
-    EnterKeyByKey();
-  }
+  EnterKeyByKey();
   errno = savedErrno;
 }
 
