@@ -230,6 +230,13 @@ void ReleaseSignals(const CaughtSignals& signals) noexcept {
   return false;
 }
 
+// Whether a failed read is only a read that found nothing yet: interrupted,
+// or on a terminal that a program before this one left non-blocking (the
+// flag belongs to the open terminal, shared with the shell).
+[[nodiscard]] bool NothingYet() noexcept {
+  return errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK;
+}
+
 // One read normally takes all the bytes of one key; a key whose escape
 // sequence arrives in pieces is taken whole, so that none of it is left over
 // for the shell. End of input or a hung-up terminal ends the wait too.
@@ -242,8 +249,14 @@ void ReadOneKey() noexcept {
       length = static_cast<std::size_t>(n);
       break;
     }
-    if (n == 0 || errno != EINTR) {
+    if (n == 0 || !NothingYet()) {
       return;
+    }
+    if (errno != EINTR) {
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      if (poll(&input, 1, -1) < 0 && errno != EINTR) {
+        return;
+      }
     }
   }
   while (length > 0 && length < key.size() && leftForeground == 0 &&
@@ -255,7 +268,7 @@ void ReadOneKey() noexcept {
     }
     if (ready > 0) {
       const ssize_t n = read(STDIN_FILENO, key.data() + length, key.size() - length);
-      if (n == 0 || (n < 0 && errno != EINTR)) {
+      if (n == 0 || (n < 0 && !NothingYet())) {
         return;
       }
       length += static_cast<std::size_t>(n > 0 ? n : 0);
