@@ -109,11 +109,13 @@ extern "C" void OnEndingSignal(int signalNumber) {
   raise(signalNumber);
 }
 
+// Also after a stop that could not be caught (SIGSTOP): the terminal was left
+// key by key, but the shell has since put back its own settings, as bash
+// does when a job stops. So the terminal is switched again whatever this
+// process last made of it; once more after our own stop does no harm.
 extern "C" void OnContinue(int /*signalNumber*/) {
   const int savedErrno = errno;
-  if (keyByKey == 0) {
-    EnterKeyByKey();
-  }
+  EnterKeyByKey();
   errno = savedErrno;
 }
 
@@ -228,22 +230,38 @@ void ReleaseSignals(const CaughtSignals& signals) noexcept {
   return false;
 }
 
+// Whether a failed read is only a read that found nothing yet: interrupted,
+// or on a terminal that a program before this one left non-blocking (the
+// flag belongs to the open terminal, shared with the shell).
+[[nodiscard]] bool NothingYet() noexcept {
+  return errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK;
+}
+
+// The first bytes of the key, as many as one read gives: 0 at end of input,
+// on a hung-up terminal, or once the program is no longer in the foreground.
+[[nodiscard]] std::size_t ReadFirstBytes(std::span<unsigned char> key) noexcept {
+  while (leftForeground == 0) {
+    const ssize_t n = read(STDIN_FILENO, key.data(), key.size());
+    if (n > 0) {
+      return static_cast<std::size_t>(n);
+    }
+    if (n == 0 || !NothingYet()) {
+      return 0;
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (errno != EINTR && poll(&input, 1, -1) < 0 && errno != EINTR) {
+      return 0;
+    }
+  }
+  return 0;
+}
+
 // One read normally takes all the bytes of one key; a key whose escape
 // sequence arrives in pieces is taken whole, so that none of it is left over
 // for the shell. End of input or a hung-up terminal ends the wait too.
 void ReadOneKey() noexcept {
   std::array<unsigned char, 32> key{};
-  std::size_t length = 0;
-  while (leftForeground == 0) {
-    const ssize_t n = read(STDIN_FILENO, key.data(), key.size());
-    if (n > 0) {
-      length = static_cast<std::size_t>(n);
-      break;
-    }
-    if (n == 0 || errno != EINTR) {
-      return;
-    }
-  }
+  std::size_t length = ReadFirstBytes(key);
   while (length > 0 && length < key.size() && leftForeground == 0 &&
          !IsWholeKey(std::span(key.data(), length))) {
     pollfd input{STDIN_FILENO, POLLIN, 0};
@@ -253,7 +271,7 @@ void ReadOneKey() noexcept {
     }
     if (ready > 0) {
       const ssize_t n = read(STDIN_FILENO, key.data() + length, key.size() - length);
-      if (n == 0 || (n < 0 && errno != EINTR)) {
+      if (n == 0 || (n < 0 && !NothingYet())) {
         return;
       }
       length += static_cast<std::size_t>(n > 0 ? n : 0);

@@ -33,6 +33,7 @@ enum Command : char {
   kWait = 'w',        // wait until the job ends or stops, and report the status
   kForeground = 'f',  // `fg`: give it the terminal and continue it
   kBackground = 'b',  // `bg`: take the terminal back and continue it
+  kStop = 's',        // `kill -STOP %1`: a stop the job cannot catch
 };
 
 enum class StartIn { kForeground, kBackground };
@@ -71,6 +72,9 @@ enum class StartIn { kForeground, kBackground };
       case kBackground:
         tcsetpgrp(STDIN_FILENO, getpgrp());
         kill(-job, SIGCONT);
+        break;
+      case kStop:
+        kill(-job, SIGSTOP);
         break;
       default:
         break;
@@ -177,6 +181,29 @@ TEST_F(UnderJobControl, StoppedWithCtrlZGivesTheTerminalBackAndWaitsAgainAfterFg
   EXPECT_EQ(tty_.Unread(), "");
   EXPECT_EQ(harness::VisibleText(tty_.Read("x", 200ms)).find('x'), std::string::npos)
       << "the key was echoed";
+}
+
+// A stop that cannot be caught (`kill -STOP`, a debugger) leaves the terminal
+// key by key, and bash then puts back its own settings. After `fg` the wait
+// must be key by key again, not a line that echoes and needs Enter.
+TEST_F(UnderJobControl, StoppedBySigstopWaitsKeyByKeyAgainAfterFg) {
+  Start(StartIn::kForeground);
+  tty_.Read("Mozhno\r\n");
+  ASSERT_TRUE(tty_.BecomesKeyByKey());
+  Tell(kStop);
+  std::optional<int> status = JobStatus();
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(StoppedBy(*status, SIGSTOP)) << *status;
+  ASSERT_EQ(tcsetattr(tty_.Terminal(), TCSANOW, &initial_), 0) << std::strerror(errno);
+
+  Tell(kForeground);
+  ASSERT_TRUE(tty_.BecomesKeyByKey()) << "after fg the wait is no longer key by key";
+  tty_.Type("x");
+  status = JobStatus();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
+  EXPECT_EQ(tty_.Unread(), "");
 }
 
 // `bg` after Ctrl-Z: in the background there is nothing to wait for, and

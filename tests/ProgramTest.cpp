@@ -14,8 +14,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -222,6 +224,7 @@ struct Start {
   bool controlling = true;     // false: a terminal without job control
   int ignoredSignal = 0;       // started with this signal ignored, as by nohup
   std::string typedAhead;      // typed before the program starts
+  bool nonBlocking = false;    // the terminal left non-blocking by a program before
 };
 
 // The program as the session leader of a pseudo-terminal, whose other end
@@ -249,6 +252,9 @@ class OnTerminal : public testing::Test {
         signal(start.ignoredSignal, SIG_IGN);
       }
       tty_.BecomeSessionOn(in[0], out[1], -1, start.controlling);
+      if (start.nonBlocking) {
+        fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+      }
       for (const int fd : {in[0], in[1], out[0], out[1]}) {
         if (fd >= 0) {
           close(fd);
@@ -427,6 +433,52 @@ TEST_F(OnTerminal, KeepsAnIgnoredSignalIgnored) {
   const std::optional<int> status = End();
   ASSERT_TRUE(status.has_value());
   EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+}
+
+// The processor time a process has used so far, in clock ticks, where /proc
+// tells it.
+std::optional<long> ProcessorTicks(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
+    return std::nullopt;
+  }
+  // After the command's name: state and 10 more fields, then user and system time.
+  std::istringstream fields(line.substr(line.rfind(')') + 1));
+  std::string skipped;
+  for (int field = 0; field < 11; ++field) {
+    fields >> skipped;
+  }
+  long user = 0;
+  long system = 0;
+  if (!(fields >> user >> system)) {
+    return std::nullopt;
+  }
+  return user + system;
+}
+
+// Non-blocking belongs to the open terminal, which the program shares with
+// its shell and with whatever ran there before and left it so; the program
+// must still wait for its key, an arrow key's pieces included.
+TEST_F(OnTerminal, WaitsOnATerminalLeftNonBlocking) {
+  Run({.typedAhead = "", .nonBlocking = true});
+  tty_.Read("Mozhno\r\n");
+  EXPECT_TRUE(StillWaiting()) << "ended without a key";
+  // Waiting costs no processor time; reads retried without a pause would
+  // take a whole processor (a loaded machine still gives them far more).
+  const std::optional<long> ticks = ProcessorTicks(pid_);
+  if (ticks) {
+    EXPECT_LT(*ticks, 5) << "the wait keeps the processor busy";
+  }
+  ASSERT_TRUE(tty_.BecomesKeyByKey());
+  tty_.Type("\x1b");
+  std::this_thread::sleep_for(50ms);
+  tty_.Type("[A");
+  const std::optional<int> status = End();
+  ASSERT_TRUE(status.has_value()) << "the key did not end the wait";
+  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
+  EXPECT_EQ(tty_.Unread(), "");
 }
 
 // A terminal that is not the program's controlling terminal has no job
