@@ -37,16 +37,16 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 constexpr double kSameCrossingUlps = 64.0;
 constexpr double kRoundedCornerUlps = 2.5;
 
-// Where the largest coordinate lies within these bounds, no side overflows,
-// and no product of up to nine sides overflows or loses bits to underflow
-// where it matters: a strictly convex figure is at least a unit in the last
-// place of its largest coordinate wide, else all four corners would share
-// that coordinate and lie on one line. Beyond the bounds the figure is
-// first brought near unit size by a power of two: exact, but not free, so
-// ordinary figures go without.
-constexpr double kSmallestUnscaledCoordinate = 0x1p-20;
-constexpr double kLargestUnscaledCoordinate = 0x1p60;
-
+// Every figure is first brought near unit size, its largest coordinate in
+// [1, 2), by a power of two: exact, and cheap beside the test. Then no side
+// overflows, and no product of up to nine sides overflows or loses bits to
+// underflow where it matters: a strictly convex figure is at least a unit in
+// the last place of its largest coordinate wide, else all four corners would
+// share that coordinate and lie on one line. Skipping the scaling for
+// figures that are already of ordinary size made the verdict depend on the
+// scale: the guard on the denominators below is absolute, and a figure with
+// a side of 2^-130 of its length answered yes at one power of two and no at
+// the next.
 // Below this, a crossing's denominator may have lost bits to underflow: the
 // figure then has a side shorter than about 2^-200 of its extent, and either
 // no incircle or corners too sharp for rounding to confirm one.
@@ -130,8 +130,8 @@ struct Numbering {
   return static_cast<double>(left - right);
 }
 
-// The test proper, on corners whose largest coordinate lies within the
-// unscaled bounds. Sides, lengths, turns and bisector directions are the
+// The test proper, on corners whose largest coordinate, `largest`, lies in
+// [1, 2). Sides, lengths, turns and bisector directions are the
 // same numbers in every numbering, only labelled and signed otherwise (as
 // long as no product is fused into a sum, which the build rules out), so
 // they are measured as the corners come, while the canonical numbering is
@@ -143,8 +143,8 @@ struct Numbering {
   if (turning == 0.0) {
     return false;
   }
-  // Each side is a neighbour's distance for two corners: measured once. In
-  // the unscaled bounds no square overflows, and one that underflows belongs
+  // Each side is a neighbour's distance for two corners: measured once. Near
+  // unit size no square overflows, and one that underflows belongs
   // to a side too short for its bisectors' crossings to be trusted below.
   const auto length = [](TMyPoint side) { return std::sqrt(side.x * side.x + side.y * side.y); };
   const std::array<double, 4> lengths{length(sides[0]), length(sides[1]), length(sides[2]),
@@ -205,15 +205,11 @@ struct Numbering {
 }  // namespace
 
 bool TMyRectangle::CanInscribeCircle() const noexcept {
-  // A corner that is not a number gives sides that turn nowhere, and one
-  // that is infinite gives an infinite largest coordinate: both fail below,
-  // and only figures outside the unscaled range need to be asked.
+  // A corner that is not a number gives sides that turn nowhere, whether or
+  // not std::max lets it through to the largest coordinate; one that is
+  // infinite gives an infinite largest coordinate, unless a NaN hides it.
   const double largest = LargestCoordinate(corners);
-  if (largest >= kSmallestUnscaledCoordinate && largest <= kLargestUnscaledCoordinate) {
-    return Decide(corners, largest);
-  }
-  if (largest == 0.0 ||
-      !std::all_of(corners.begin(), corners.end(), [](TMyPoint p) { return IsFinite(p); })) {
+  if (!(largest > 0.0 && largest <= std::numeric_limits<double>::max())) {
     return false;
   }
   // Brought near unit size by a power of two, which rounds nothing.

@@ -257,3 +257,24 @@ TEST_F(FigureLimits, ExactRectanglesAnywhereUpTo1e13FromTheOrigin) {
 }
 
 }  // namespace
+
+// A power of two changes only the exponents of the corners, so it must not
+// change the verdict, whether or not the figure lands where the test skips
+// its own scaling. Kites are tangential whatever their shape; these are so
+// sharp, with sides 2^-130 to 2^-230 of their length, that the test may
+// answer either way, but it must answer alike at every scale.
+TEST(FigureScale, APowerOfTwoNeverChangesTheVerdict) {
+  for (int sharpness = 100; sharpness <= 240; sharpness += 10) {
+    const double t = std::ldexp(1.0, -sharpness);
+    const Outline kite{TMyPoint(0, 0), TMyPoint(t, t), TMyPoint(1, 0), TMyPoint(t, -t)};
+    const bool verdict = Verdict(kite);
+    for (int exponent = -700; exponent <= 900; ++exponent) {
+      Outline scaled = kite;
+      for (TMyPoint& corner : scaled) {
+        corner = TMyPoint(std::ldexp(corner.x, exponent), std::ldexp(corner.y, exponent));
+      }
+      EXPECT_EQ(Verdict(scaled), verdict)
+          << "the kite with sides of 2^-" << sharpness << " scaled by 2^" << exponent;
+    }
+  }
+}
