@@ -47,6 +47,11 @@ constexpr double kRoundedCornerUlps = 2.5;
 // scale: the guard on the denominators below is absolute, and a figure with
 // a side of 2^-130 of its length answered yes at one power of two and no at
 // the next.
+
+// Up to here no difference of two corners overflows, and 2^-exponent is a
+// normal double.
+constexpr double kLargestSidesScaled = 0x1p1021;
+
 // Below this, a crossing's denominator may have lost bits to underflow: the
 // figure then has a side shorter than about 2^-200 of its extent, and either
 // no incircle or corners too sharp for rounding to confirm one.
@@ -93,8 +98,11 @@ struct Numbering {
   return {first, (oddFirst != 0 ? (1 - b20) : b31) ^ secondHalf};
 }
 
-[[nodiscard]] Sides SidesOf(const Corners& c) noexcept {
-  return {c[1] - c[0], c[2] - c[1], c[3] - c[2], c[0] - c[3]};
+// Times a power of two, which rounds nothing where no side leaves the
+// normal range.
+[[nodiscard]] Sides SidesOf(const Corners& c, double factor) noexcept {
+  return {(c[1] - c[0]) * factor, (c[2] - c[1]) * factor, (c[3] - c[2]) * factor,
+          (c[0] - c[3]) * factor};
 }
 
 [[nodiscard]] TMyPoint Magnitudes(TMyPoint p) noexcept { return {std::fabs(p.x), std::fabs(p.y)}; }
@@ -130,14 +138,15 @@ struct Numbering {
   return static_cast<double>(left - right);
 }
 
-// The test proper, on corners whose largest coordinate, `largest`, lies in
-// [1, 2). Sides, lengths, turns and bisector directions are the
-// same numbers in every numbering, only labelled and signed otherwise (as
-// long as no product is fused into a sum, which the build rules out), so
-// they are measured as the corners come, while the canonical numbering is
-// still being found; it picks the ones that the crossings are taken from.
-[[nodiscard]] bool Decide(const Corners& corners, double largest) noexcept {
-  const Sides sides = SidesOf(corners);
+// The test proper, on corners that, times `factor`, a power of two, have
+// their largest coordinate, `largest`, in [1, 2). Sides, lengths, turns and
+// bisector directions are the same numbers in every numbering, only
+// labelled and signed otherwise (as long as no product is fused into a sum,
+// which the build rules out), so they are measured as the corners come,
+// while the canonical numbering is still being found; it picks the ones
+// that the crossings are taken from.
+[[nodiscard]] bool Decide(const Corners& corners, double factor, double largest) noexcept {
+  const Sides sides = SidesOf(corners, factor);
   const Numbering numbering = CanonicalNumbering(corners, sides);
   const double turning = Turning(sides);
   if (turning == 0.0) {
@@ -212,10 +221,17 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   if (!(largest > 0.0 && largest <= std::numeric_limits<double>::max())) {
     return false;
   }
-  // Brought near unit size by a power of two, which rounds nothing.
+  // Brought near unit size by a power of two, which rounds nothing. Where
+  // the factor is a normal double and no side overflows, the sides are
+  // scaled as they are measured: the same numbers, without a scaled copy of
+  // the corners, which g++ would store and reload.
   const int exponent = UnitExponent(largest);
+  if (largest >= std::numeric_limits<double>::min() && largest <= kLargestSidesScaled) {
+    const double factor = ScaledByPowerOfTwo(1.0, exponent);
+    return Decide(corners, factor, largest * factor);
+  }
   Corners scaled{};
   std::transform(corners.begin(), corners.end(), scaled.begin(),
                  [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
-  return Decide(scaled, ScaledByPowerOfTwo(largest, exponent));
+  return Decide(scaled, 1.0, ScaledByPowerOfTwo(largest, exponent));
 }
