@@ -185,9 +185,8 @@ TEST(MeetingPointAccuracy, ExactDifferencesStayWithinTheirRoundingBound) {
   for (int i = 0; i < 100000; ++i) {
     const double size = std::ldexp(1.0, (i % 5 - 2) * 400);
     std::array<TMyPoint, 4> p{};
-    for (TMyPoint& point : p) {
-      point = TMyPoint(size * spread(random), size * spread(random));
-    }
+    std::generate(p.begin(), p.end(),
+                  [&] { return TMyPoint(size * spread(random), size * spread(random)); });
     const auto exact = ExactCrossing(p[0], p[1], p[2], p[3]);
     const auto crossing = MeetingPoint(p[0], p[1], p[2], p[3]);
     ASSERT_EQ(exact.has_value(), crossing.has_value());
