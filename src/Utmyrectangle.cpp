@@ -52,6 +52,10 @@ constexpr double kRoundedCornerUlps = 2.5;
 // normal double.
 constexpr double kLargestSidesScaled = 0x1p1021;
 
+// How far the corners of a figure below the normal range are first brought
+// up, exactly, before their sides are: 2^-exponent alone would overflow.
+constexpr int kSubnormalExponentStep = 600;
+
 // Below this, a crossing's denominator may have lost bits to underflow: the
 // figure then has a side shorter than about 2^-200 of its extent, and either
 // no incircle or corners too sharp for rounding to confirm one.
@@ -98,11 +102,17 @@ struct Numbering {
   return {first, (oddFirst != 0 ? (1 - b20) : b31) ^ secondHalf};
 }
 
-// Times a power of two, which rounds nothing where no side leaves the
-// normal range.
-[[nodiscard]] Sides SidesOf(const Corners& c, double factor) noexcept {
-  return {(c[1] - c[0]) * factor, (c[2] - c[1]) * factor, (c[3] - c[2]) * factor,
-          (c[0] - c[3]) * factor};
+// The sides of the corners times `first`, times `then`: two powers of two.
+// The sides, not the corners, are brought to unit size, so that a figure
+// gets the same sides as its image under any power of two: a corner's tiny
+// coordinate survives in the side where it matters as it would at any
+// other scale. `first` is 1 but for the rarest figures, and rounds nothing
+// for any figure whose image under a power of two is of ordinary size.
+[[nodiscard]] Sides SidesOf(const Corners& c, double first, double then) noexcept {
+  const auto side = [&](std::size_t from, std::size_t to) {
+    return (c[to] * first - c[from] * first) * then;
+  };
+  return {side(0, 1), side(1, 2), side(2, 3), side(3, 0)};
 }
 
 [[nodiscard]] TMyPoint Magnitudes(TMyPoint p) noexcept { return {std::fabs(p.x), std::fabs(p.y)}; }
@@ -138,15 +148,16 @@ struct Numbering {
   return static_cast<double>(left - right);
 }
 
-// The test proper, on corners that, times `factor`, a power of two, have
-// their largest coordinate, `largest`, in [1, 2). Sides, lengths, turns and
+// The test proper, on corners that, times `first` and `then`, powers of two,
+// have their largest coordinate, `largest`, in [1, 2). Sides, lengths, turns and
 // bisector directions are the same numbers in every numbering, only
 // labelled and signed otherwise (as long as no product is fused into a sum,
 // which the build rules out), so they are measured as the corners come,
 // while the canonical numbering is still being found; it picks the ones
 // that the crossings are taken from.
-[[nodiscard]] bool Decide(const Corners& corners, double factor, double largest) noexcept {
-  const Sides sides = SidesOf(corners, factor);
+[[nodiscard]] bool Decide(const Corners& corners, double first, double then,
+                          double largest) noexcept {
+  const Sides sides = SidesOf(corners, first, then);
   const Numbering numbering = CanonicalNumbering(corners, sides);
   const double turning = Turning(sides);
   if (turning == 0.0) {
@@ -221,17 +232,16 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   if (!(largest > 0.0 && largest <= std::numeric_limits<double>::max())) {
     return false;
   }
-  // Brought near unit size by a power of two, which rounds nothing. Where
-  // the factor is a normal double and no side overflows, the sides are
-  // scaled as they are measured: the same numbers, without a scaled copy of
-  // the corners, which g++ would store and reload.
+  // Brought near unit size by a power of two, which rounds nothing: the
+  // sides as they are measured, without a scaled copy of the corners, which
+  // g++ would store and reload, and which would lose a subnormal coordinate
+  // that the same figure at another scale keeps.
   const int exponent = UnitExponent(largest);
   if (largest >= std::numeric_limits<double>::min() && largest <= kLargestSidesScaled) {
     const double factor = ScaledByPowerOfTwo(1.0, exponent);
-    return Decide(corners, factor, largest * factor);
+    return Decide(corners, 1.0, factor, largest * factor);
   }
-  Corners scaled{};
-  std::transform(corners.begin(), corners.end(), scaled.begin(),
-                 [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
-  return Decide(scaled, 1.0, ScaledByPowerOfTwo(largest, exponent));
+  const int first = largest > kLargestSidesScaled ? -1 : kSubnormalExponentStep;
+  return Decide(corners, ScaledByPowerOfTwo(1.0, first), ScaledByPowerOfTwo(1.0, exponent - first),
+                ScaledByPowerOfTwo(largest, exponent));
 }
