@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "ExactOracle.h"
 #include "GeometryChecks.h"
@@ -97,6 +98,20 @@ bool Verdict(const Corners& corners) {
   return figure.CanInscribeCircle();
 }
 
+// The corners times 2^exponent, when that rounds nothing: every coordinate
+// comes back unchanged when scaled back.
+std::optional<Corners> ExactlyScaled(const Corners& corners, int exponent) {
+  Corners scaled;
+  for (std::size_t i = 0; i < 4; ++i) {
+    scaled[i] = TMyPoint(std::ldexp(corners[i].x, exponent), std::ldexp(corners[i].y, exponent));
+    if (!IsFinite(scaled[i]) || std::ldexp(scaled[i].x, -exponent) != corners[i].x ||
+        std::ldexp(scaled[i].y, -exponent) != corners[i].y) {
+      return std::nullopt;
+    }
+  }
+  return scaled;
+}
+
 void CheckFigure(const Corners& corners) {
   const bool verdict = Verdict(corners);
   Require(!verdict || AllFinite(corners), "only finite figures have an incircle");
@@ -104,6 +119,12 @@ void CheckFigure(const Corners& corners) {
     for (const bool reversed : {false, true}) {
       Require(Verdict(figures::Renumbered(corners, start, reversed)) == verdict,
               "the verdict does not depend on the numbering");
+    }
+  }
+  // A power of two changes only exponents, which the figure test does itself.
+  for (const int exponent : {-1000, -300, -61, -21, -1, 1, 20, 59, 300, 1000}) {
+    if (const auto scaled = ExactlyScaled(corners, exponent)) {
+      Require(Verdict(*scaled) == verdict, "the verdict does not depend on the scale");
     }
   }
 }

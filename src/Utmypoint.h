@@ -143,12 +143,13 @@ inline double TMyPoint::DistanceTo(TMyPoint b) const noexcept { return (b - *thi
 // point (non-finite input, or a crossing beyond the range of a double).
 // Parallel means exactly parallel for the differences P1 - P0 and P3 - P2 as
 // rounded to doubles. Finite input raises no invalid operation and no
-// division by zero. Measured against exact rational arithmetic, for angles
-// from 1 down to 1e-14 radians and sizes from subnormal to 1e300: within 3
-// units in the last place of the largest coordinate of the crossing and the
-// four points where those differences are exact (points on an integer grid,
+// division by zero. Against exact rational arithmetic, for angles from 1
+// down to 1e-14 radians and sizes from subnormal to 1e300: within 6.5 units
+// in the last place of the largest coordinate of the crossing and the four
+// points where those differences are exact (points on an integer grid,
 // subnormal points, or points within a factor of 2 of each other, as far
-// from the origin); where they round, a line may turn by half a unit of its
+// from the origin), the bound of the parameter's 5 units of rounding and
+// the two after it; where they round, a line may turn by half a unit of its
 // direction, which moves the crossing of lines at an angle of a radians by
 // up to about 1 / a such units (0.3 / a typically).
 [[nodiscard]] INCIRCLE_EXPORT std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1,

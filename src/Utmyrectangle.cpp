@@ -37,15 +37,24 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 constexpr double kSameCrossingUlps = 64.0;
 constexpr double kRoundedCornerUlps = 2.5;
 
-// Where the largest coordinate lies within these bounds, no side overflows,
-// and no product of up to nine sides overflows or loses bits to underflow
-// where it matters: a strictly convex figure is at least a unit in the last
-// place of its largest coordinate wide, else all four corners would share
-// that coordinate and lie on one line. Beyond the bounds the figure is
-// first brought near unit size by a power of two: exact, but not free, so
-// ordinary figures go without.
-constexpr double kSmallestUnscaledCoordinate = 0x1p-20;
-constexpr double kLargestUnscaledCoordinate = 0x1p60;
+// Every figure is first brought near unit size, its largest coordinate in
+// [1, 2), by a power of two: exact, and cheap beside the test. Then no side
+// overflows, and no product of up to nine sides overflows or loses bits to
+// underflow where it matters: a strictly convex figure is at least a unit in
+// the last place of its largest coordinate wide, else all four corners would
+// share that coordinate and lie on one line. Skipping the scaling for
+// figures that are already of ordinary size made the verdict depend on the
+// scale: the guard on the denominators below is absolute, and a figure with
+// a side of 2^-130 of its length answered yes at one power of two and no at
+// the next.
+
+// Up to here no difference of two corners overflows, and 2^-exponent is a
+// normal double.
+constexpr double kLargestSidesScaled = 0x1p1021;
+
+// How far the corners of a figure below the normal range are first brought
+// up, exactly, before their sides are: 2^-exponent alone would overflow.
+constexpr int kSubnormalExponentStep = 600;
 
 // Below this, a crossing's denominator may have lost bits to underflow: the
 // figure then has a side shorter than about 2^-200 of its extent, and either
@@ -93,8 +102,17 @@ struct Numbering {
   return {first, (oddFirst != 0 ? (1 - b20) : b31) ^ secondHalf};
 }
 
-[[nodiscard]] Sides SidesOf(const Corners& c) noexcept {
-  return {c[1] - c[0], c[2] - c[1], c[3] - c[2], c[0] - c[3]};
+// The sides of the corners times `first`, times `then`: two powers of two.
+// The sides, not the corners, are brought to unit size, so that a figure
+// gets the same sides as its image under any power of two: a corner's tiny
+// coordinate survives in the side where it matters as it would at any
+// other scale. `first` is 1 but for the rarest figures, and rounds nothing
+// for any figure whose image under a power of two is of ordinary size.
+[[nodiscard]] Sides SidesOf(const Corners& c, double first, double then) noexcept {
+  const auto side = [&](std::size_t from, std::size_t to) {
+    return (c[to] * first - c[from] * first) * then;
+  };
+  return {side(0, 1), side(1, 2), side(2, 3), side(3, 0)};
 }
 
 [[nodiscard]] TMyPoint Magnitudes(TMyPoint p) noexcept { return {std::fabs(p.x), std::fabs(p.y)}; }
@@ -130,21 +148,23 @@ struct Numbering {
   return static_cast<double>(left - right);
 }
 
-// The test proper, on corners whose largest coordinate lies within the
-// unscaled bounds. Sides, lengths, turns and bisector directions are the
-// same numbers in every numbering, only labelled and signed otherwise (as
-// long as no product is fused into a sum, which the build rules out), so
-// they are measured as the corners come, while the canonical numbering is
-// still being found; it picks the ones that the crossings are taken from.
-[[nodiscard]] bool Decide(const Corners& corners, double largest) noexcept {
-  const Sides sides = SidesOf(corners);
+// The test proper, on corners that, times `first` and `then`, powers of two,
+// have their largest coordinate, `largest`, in [1, 2). Sides, lengths, turns and
+// bisector directions are the same numbers in every numbering, only
+// labelled and signed otherwise (as long as no product is fused into a sum,
+// which the build rules out), so they are measured as the corners come,
+// while the canonical numbering is still being found; it picks the ones
+// that the crossings are taken from.
+[[nodiscard]] bool Decide(const Corners& corners, double first, double then,
+                          double largest) noexcept {
+  const Sides sides = SidesOf(corners, first, then);
   const Numbering numbering = CanonicalNumbering(corners, sides);
   const double turning = Turning(sides);
   if (turning == 0.0) {
     return false;
   }
-  // Each side is a neighbour's distance for two corners: measured once. In
-  // the unscaled bounds no square overflows, and one that underflows belongs
+  // Each side is a neighbour's distance for two corners: measured once. Near
+  // unit size no square overflows, and one that underflows belongs
   // to a side too short for its bisectors' crossings to be trusted below.
   const auto length = [](TMyPoint side) { return std::sqrt(side.x * side.x + side.y * side.y); };
   const std::array<double, 4> lengths{length(sides[0]), length(sides[1]), length(sides[2]),
@@ -207,21 +227,23 @@ struct Numbering {
 }  // namespace
 
 bool TMyRectangle::CanInscribeCircle() const noexcept {
-  // A corner that is not a number gives sides that turn nowhere, and one
-  // that is infinite gives an infinite largest coordinate: both fail below,
-  // and only figures outside the unscaled range need to be asked.
+  // A corner that is not a number gives sides that turn nowhere, whether or
+  // not std::max lets it through to the largest coordinate; one that is
+  // infinite gives an infinite largest coordinate, unless a NaN hides it.
   const double largest = LargestCoordinate(corners);
-  if (largest >= kSmallestUnscaledCoordinate && largest <= kLargestUnscaledCoordinate) {
-    return Decide(corners, largest);
-  }
-  if (largest == 0.0 ||
-      !std::all_of(corners.begin(), corners.end(), [](TMyPoint p) { return IsFinite(p); })) {
+  if (!(largest > 0.0 && largest <= std::numeric_limits<double>::max())) {
     return false;
   }
-  // Brought near unit size by a power of two, which rounds nothing.
+  // Brought near unit size by a power of two, which rounds nothing: the
+  // sides as they are measured, without a scaled copy of the corners, which
+  // g++ would store and reload, and which would lose a subnormal coordinate
+  // that the same figure at another scale keeps.
   const int exponent = UnitExponent(largest);
-  Corners scaled{};
-  std::transform(corners.begin(), corners.end(), scaled.begin(),
-                 [exponent](TMyPoint corner) { return ScaledByPowerOfTwo(corner, exponent); });
-  return Decide(scaled, ScaledByPowerOfTwo(largest, exponent));
+  if (largest >= std::numeric_limits<double>::min() && largest <= kLargestSidesScaled) {
+    const double factor = ScaledByPowerOfTwo(1.0, exponent);
+    return Decide(corners, 1.0, factor, largest * factor);
+  }
+  const int first = largest > kLargestSidesScaled ? -1 : kSubnormalExponentStep;
+  return Decide(corners, ScaledByPowerOfTwo(1.0, first), ScaledByPowerOfTwo(1.0, exponent - first),
+                ScaledByPowerOfTwo(largest, exponent));
 }

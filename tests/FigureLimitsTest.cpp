@@ -257,3 +257,43 @@ TEST_F(FigureLimits, ExactRectanglesAnywhereUpTo1e13FromTheOrigin) {
 }
 
 }  // namespace
+
+// A power of two changes only the exponents of the corners, so it must not
+// change the verdict, whether or not the figure lands where the test skips
+// its own scaling. Kites are tangential whatever their shape; these are so
+// sharp, with sides 2^-130 to 2^-230 of their length, that the test may
+// answer either way, but it must answer alike at every scale.
+TEST(FigureScale, APowerOfTwoNeverChangesTheVerdict) {
+  for (int sharpness = 100; sharpness <= 240; sharpness += 10) {
+    const double t = std::ldexp(1.0, -sharpness);
+    const Outline kite{TMyPoint(0, 0), TMyPoint(t, t), TMyPoint(1, 0), TMyPoint(t, -t)};
+    const bool verdict = Verdict(kite);
+    for (int exponent = -700; exponent <= 900; ++exponent) {
+      Outline scaled = kite;
+      for (TMyPoint& corner : scaled) {
+        corner = TMyPoint(std::ldexp(corner.x, exponent), std::ldexp(corner.y, exponent));
+      }
+      EXPECT_EQ(Verdict(scaled), verdict)
+          << "the kite with sides of 2^-" << sharpness << " scaled by 2^" << exponent;
+    }
+  }
+}
+
+// Coordinates from subnormal to near the largest double, found by the
+// fuzzer: scaling the corners themselves down to unit size lost the tiny
+// coordinates that the same figure keeps at 2^-21 of its size, and changed
+// the verdict. Whatever it is, it must be one answer at every scale.
+TEST(FigureScale, AFigureSpanningTheWholeRangeAnswersAlikeAtEveryScale) {
+  const Outline figure{TMyPoint(0x0.000f4ffp-1022, 0x1.8p+1),
+                       TMyPoint(0x1.e422bp+1023, 0x1.3333b8909ee76p-204),
+                       TMyPoint(0x1.7343333333333p-248, -0x1.4d130773b42d1p+961),
+                       TMyPoint(-0x1.2d1304142ffffp+741, -0x1.22b30773b76ffp+741)};
+  const bool verdict = Verdict(figure);
+  for (const int exponent : {-1, -2, -21, -60}) {
+    Outline scaled = figure;
+    for (TMyPoint& corner : scaled) {
+      corner = TMyPoint(std::ldexp(corner.x, exponent), std::ldexp(corner.y, exponent));
+    }
+    EXPECT_EQ(Verdict(scaled), verdict) << "scaled by 2^" << exponent;
+  }
+}
