@@ -91,12 +91,10 @@ constexpr int kZeroExponent = -(1 << 20);
 // direction next to points near the top of the range, and every coordinate
 // of d1 is multiplied by the quotient from its own digits, so that the
 // crossing is rounded once where it is itself subnormal, not before. The
-// cross products are exact in sign: parallel is exactly parallel.
+// cross products are exact in sign: parallel is exactly parallel. Needs
+// two distinct points for each line.
 [[nodiscard]] std::optional<TMyPoint> CarefulMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
                                                           TMyPoint P3) noexcept {
-  if (P0 == P1 || P2 == P3) {
-    return std::nullopt;
-  }
   const Difference u1 = DifferenceOf(P1, P0);
   const Difference u2 = DifferenceOf(P3, P2);
   const Scaled denominator = ScaledCross(u1.digits, u2.digits);
