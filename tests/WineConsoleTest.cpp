@@ -94,6 +94,15 @@ class InWineConsole : public testing::Test {
   // The text on the screen once `expected` has appeared in it.
   std::string Screen(const std::string& expected) { return tty_.ReadText(expected, kWineStart); }
 
+  // The verdict on the screen, then the end at once, status 0.
+  void ExpectNoWaitWithInputFrom(Input input, const std::string& source) {
+    Run(kProgram, input);
+    EXPECT_NE(Screen("Mozhno\n").find("Mozhno\n"), std::string::npos) << tty_.ReadText("", 0ms);
+    const std::optional<int> status = End(kWineStart);
+    ASSERT_TRUE(status.has_value()) << "waited with its input from " << source;
+    EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  }
+
   // What the screen shows after the verdict line: a key echoed would be there.
   std::string AfterTheVerdict() {
     const std::string text = tty_.ReadText("\x1b never", 300ms);
@@ -154,19 +163,11 @@ TEST_F(InWineConsole, AnArrowKeyLeavesNothingUnread) {
 // With a console present but standard input or output redirected, there is
 // nothing to keep open: the program ends at once, status 0, reading nothing.
 TEST_F(InWineConsole, DoesNotWaitWithInputFromAFile) {
-  Run(kProgram, Input::kFile);
-  EXPECT_NE(Screen("Mozhno\n").find("Mozhno\n"), std::string::npos) << tty_.ReadText("", 0ms);
-  const std::optional<int> status = End(kWineStart);
-  ASSERT_TRUE(status.has_value()) << "waited with its input from a file";
-  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  ExpectNoWaitWithInputFrom(Input::kFile, "a file");
 }
 
 TEST_F(InWineConsole, DoesNotWaitWithInputFromAPipe) {
-  Run(kProgram, Input::kPipeHeldOpen);
-  EXPECT_NE(Screen("Mozhno\n").find("Mozhno\n"), std::string::npos) << tty_.ReadText("", 0ms);
-  const std::optional<int> status = End(kWineStart);
-  ASSERT_TRUE(status.has_value()) << "waited with its input from a pipe";
-  EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
+  ExpectNoWaitWithInputFrom(Input::kPipeHeldOpen, "a pipe");
 }
 
 TEST_F(InWineConsole, DoesNotWaitWithOutputToAPipe) {
