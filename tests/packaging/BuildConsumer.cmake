@@ -3,9 +3,12 @@
 # that it linked the library the way that tree offers it: SHARED or not.
 # Nothing outside PREFIX may stand in for it: pkg-config searches only
 # PREFIX, and the package CMake found must lie inside it. With SOURCE_DIR
-# instead of PREFIX, the consumer builds the library as its sub-project.
+# instead of PREFIX, the consumer builds the library as its sub-project
+# (through FetchContent, with FETCHCONTENT). Either way the consumer reaches
+# PUBLIC_HEADERS as <incircle/NAME> and none of INTERNAL_HEADERS (both
+# comma-separated), and an internal header included fails to compile.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS CONSUMER_DIR BUILD_DIR GENERATOR CXX OBJDUMP)
+foreach(required IN ITEMS CONSUMER_DIR BUILD_DIR GENERATOR CXX OBJDUMP PUBLIC_HEADERS INTERNAL_HEADERS)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "BuildConsumer.cmake needs -D${required}=...")
   endif()
@@ -20,9 +23,13 @@ function(run)
   set(output "${output}" PARENT_SCOPE)
 endfunction()
 
-set(options -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
+set(options -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release "-DCONSUMER_PUBLIC_HEADERS=${PUBLIC_HEADERS}"
+            "-DCONSUMER_INTERNAL_HEADERS=${INTERNAL_HEADERS}")
 if(DEFINED SOURCE_DIR)
   list(APPEND options "-DCONSUMER_INCIRCLE_SOURCE_DIR=${SOURCE_DIR}")
+  if(FETCHCONTENT)
+    list(APPEND options -DCONSUMER_USE_FETCHCONTENT=ON)
+  endif()
 elseif(NOT DEFINED PREFIX)
   message(FATAL_ERROR "BuildConsumer.cmake needs -DPREFIX=... or -DSOURCE_DIR=...")
 elseif(PKG_CONFIG)
@@ -50,6 +57,16 @@ if(DEFINED PREFIX AND NOT PKG_CONFIG)
   endif()
 endif()
 run("${CMAKE_COMMAND}" --build "${BUILD_DIR}")
+
+string(REGEX MATCH "^[^,]+" internal "${INTERNAL_HEADERS}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BUILD_DIR}" --target includes_internal
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(status STREQUAL "0")
+  message(FATAL_ERROR "the consumer could include the internal header ${internal}")
+elseif(NOT output MATCHES "${internal}" OR NOT output MATCHES "No such file|not found")
+  message(FATAL_ERROR "including ${internal} failed, but not for want of it:\n${output}")
+endif()
+message(STATUS "${internal} is out of the consumer's reach")
 
 unset(ENV{LD_LIBRARY_PATH})
 run("${BUILD_DIR}/consumer")
