@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
+#include "TerminalSession.h"
 
 namespace {
 
@@ -219,12 +220,10 @@ TEST(WithoutTerminal, DiesOfSigpipeWhenTheReaderHasGone) {
 
 // How the program's standard streams and signals are set up on the terminal.
 struct Start {
-  bool outputToPipe = false;   // `v=$(incircle)`
-  bool inputFromPipe = false;  // a pipe held open with no data
-  bool controlling = true;     // false: a terminal without job control
-  int ignoredSignal = 0;       // started with this signal ignored, as by nohup
-  std::string typedAhead;      // typed before the program starts
-  bool nonBlocking = false;    // the terminal left non-blocking by a program before
+  harness::Streams streams{};
+  int ignoredSignal = 0;     // started with this signal ignored, as by nohup
+  std::string typedAhead{};  // typed before the program starts
+  bool nonBlocking = false;  // the terminal left non-blocking by a program before
 };
 
 // The program as the session leader of a pseudo-terminal, whose other end
@@ -238,56 +237,29 @@ class OnTerminal : public testing::Test {
   }
 
   void Run(const Start& start = {}) {
-    tty_.Type(start.typedAhead);
-    Pipe out{-1, -1};
-    Pipe in{-1, -1};
-    ASSERT_TRUE(!start.outputToPipe || pipe(out.data()) == 0);
-    ASSERT_TRUE(!start.inputFromPipe || pipe(in.data()) == 0);
-    pid_ = fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
+    if (!start.typedAhead.empty()) {
+      // Typed keys reach the terminal's line discipline a moment later, from
+      // a worker of the kernel: only once their echo is on the screen are
+      // they typed ahead of the program, and not raced by its verdict.
+      tty_.Type(start.typedAhead);
+      ASSERT_NE(tty_.Read(start.typedAhead).find(start.typedAhead), std::string::npos)
+          << "the terminal never took the keys typed ahead";
+    }
+    ASSERT_TRUE(program_.Start({kProgram}, start.streams, [&start] {
       const rlimit noCoreFile{0, 0};  // signals that dump core would leave one behind
       setrlimit(RLIMIT_CORE, &noCoreFile);
       if (start.ignoredSignal != 0) {
         signal(start.ignoredSignal, SIG_IGN);
       }
-      tty_.BecomeSessionOn(in[0], out[1], -1, start.controlling);
       if (start.nonBlocking) {
         fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
       }
-      for (const int fd : {in[0], in[1], out[0], out[1]}) {
-        if (fd >= 0) {
-          close(fd);
-        }
-      }
-      ExecProgram();
-    }
-    for (const int fd : {in[0], out[1]}) {
-      if (fd >= 0) {
-        close(fd);
-      }
-    }
-    inputWriter_ = in[1];
-    outputReader_ = out[0];
-  }
-
-  void TearDown() override {
-    if (pid_ > 0 && !status_) {
-      harness::KillAndReap(pid_);
-    }
-    for (const int fd : {inputWriter_, outputReader_}) {
-      if (fd >= 0) {
-        close(fd);
-      }
-    }
+    })) << std::strerror(errno);
   }
 
   // The program's status once it has ended, asked again as often as needed.
   std::optional<int> End(std::chrono::milliseconds patience = kPatience) {
-    if (!status_) {
-      status_ = WaitFor(pid_, patience);
-    }
-    return status_;
+    return program_.End(patience);
   }
 
   // A program that waits does not end within this; one that has no reason to
@@ -296,10 +268,7 @@ class OnTerminal : public testing::Test {
 
   harness::PseudoTerminal tty_;
   termios initial_{};
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-  int inputWriter_ = -1;
-  int outputReader_ = -1;
+  harness::TerminalSession program_{tty_};
 };
 
 TEST_F(OnTerminal, WaitsForOneKeyWithoutEchoThenRestoresTheTerminal) {
@@ -380,7 +349,7 @@ TEST_P(OnTerminalInterrupted, RestoresTheTerminalAndDiesOfTheSignal) {
   if (interruption.typed != nullptr) {
     tty_.Type(interruption.typed);
   } else {
-    kill(pid_, interruption.signal);
+    kill(program_.Pid(), interruption.signal);
   }
   const std::optional<int> status = End();
   ASSERT_TRUE(status.has_value());
@@ -424,10 +393,10 @@ INSTANTIATE_TEST_SUITE_P(Signals, OnTerminalInterrupted, testing::ValuesIn(Endin
 
 // A signal the program was started with ignored (as by nohup) stays ignored.
 TEST_F(OnTerminal, KeepsAnIgnoredSignalIgnored) {
-  Run({.ignoredSignal = SIGHUP, .typedAhead = ""});
+  Run({.ignoredSignal = SIGHUP});
   tty_.Read("Mozhno\r\n");
   ASSERT_TRUE(tty_.BecomesKeyByKey());
-  kill(pid_, SIGHUP);
+  kill(program_.Pid(), SIGHUP);
   EXPECT_TRUE(StillWaiting()) << "an ignored SIGHUP ended the program";
   tty_.Type("q");
   const std::optional<int> status = End();
@@ -461,12 +430,12 @@ std::optional<long> ProcessorTicks(pid_t pid) {
 // its shell and with whatever ran there before and left it so; the program
 // must still wait for its key, an arrow key's pieces included.
 TEST_F(OnTerminal, WaitsOnATerminalLeftNonBlocking) {
-  Run({.typedAhead = "", .nonBlocking = true});
+  Run({.nonBlocking = true});
   tty_.Read("Mozhno\r\n");
   EXPECT_TRUE(StillWaiting()) << "ended without a key";
   // Waiting costs no processor time; reads retried without a pause would
   // take a whole processor (a loaded machine still gives them far more).
-  const std::optional<long> ticks = ProcessorTicks(pid_);
+  const std::optional<long> ticks = ProcessorTicks(program_.Pid());
   if (ticks) {
     EXPECT_LT(*ticks, 5) << "the wait keeps the processor busy";
   }
@@ -484,7 +453,7 @@ TEST_F(OnTerminal, WaitsOnATerminalLeftNonBlocking) {
 // A terminal that is not the program's controlling terminal has no job
 // control, so the program is not in anyone's background there: it waits.
 TEST_F(OnTerminal, WaitsOnATerminalThatIsNotItsControllingTerminal) {
-  Run({.controlling = false, .typedAhead = ""});
+  Run({.streams = {.controlling = false}});
   tty_.Read("Mozhno\r\n");
   ASSERT_TRUE(tty_.BecomesKeyByKey());
   EXPECT_TRUE(StillWaiting());
@@ -499,19 +468,19 @@ TEST_F(OnTerminal, WaitsOnATerminalThatIsNotItsControllingTerminal) {
 // to keep open: the program ends at once, reads nothing and leaves the
 // terminal alone.
 TEST_F(OnTerminal, DoesNotWaitWhenItsOutputIsCaptured) {
-  Run({.outputToPipe = true, .typedAhead = "q"});
+  Run({.streams = {.outputToPipe = true}, .typedAhead = "q"});
   const std::optional<int> status = End();
   ASSERT_TRUE(status.has_value()) << "waited with its output going into a pipe";
   EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
   std::array<char, 16> out{};
-  EXPECT_EQ(read(outputReader_, out.data(), out.size()), 7);
+  EXPECT_EQ(read(program_.OutputReader(), out.data(), out.size()), 7);
   EXPECT_EQ(std::string(out.data(), 7), "Mozhno\n");
   EXPECT_TRUE(harness::SameSettings(tty_.Settings(), initial_));
   EXPECT_EQ(tty_.Unread(), "q");
 }
 
 TEST_F(OnTerminal, DoesNotWaitWhenItsInputIsAPipe) {
-  Run({.inputFromPipe = true, .typedAhead = "q"});
+  Run({.streams = {.inputFromPipe = true}, .typedAhead = "q"});
   // The terminal itself echoed the key typed ahead, in line mode.
   EXPECT_EQ(tty_.Read("Mozhno\r\n"), "qMozhno\r\n");
   const std::optional<int> status = End();

@@ -3,9 +3,7 @@
 // keyboard is this test's typing; Wine draws the console's text on the
 // terminal with escape sequences around it, so the tests compare the text.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -16,6 +14,7 @@
 #include <string>
 
 #include "PseudoTerminal.h"
+#include "TerminalSession.h"
 
 namespace {
 
@@ -39,57 +38,22 @@ class InWineConsole : public testing::Test {
   void SetUp() override { ASSERT_TRUE(tty_.IsOpen()) << std::strerror(errno); }
 
   void Run(const char* program, Input input = Input::kConsole, bool outputToPipe = false) {
-    std::array<int, 2> in{-1, -1};
-    std::array<int, 2> out{-1, -1};
+    harness::Streams streams{.inputFromPipe = input == Input::kPipeHeldOpen,
+                             .outputToPipe = outputToPipe};
     if (input == Input::kFile) {
-      char path[] = "/tmp/incircle-console-input-XXXXXX";
-      in[0] = mkstemp(path);
-      ASSERT_GE(in[0], 0);
-      unlink(path);
-      ASSERT_EQ(write(in[0], "q\n", 2), 2);
-      lseek(in[0], 0, SEEK_SET);
+      std::string path = "/tmp/incircle-console-input-XXXXXX";
+      streams.inputFile = mkstemp(path.data());
+      ASSERT_GE(streams.inputFile, 0);
+      unlink(path.c_str());
+      ASSERT_EQ(write(streams.inputFile, "q\n", 2), 2);
+      lseek(streams.inputFile, 0, SEEK_SET);
     }
-    ASSERT_TRUE(input != Input::kPipeHeldOpen || pipe(in.data()) == 0);
-    ASSERT_TRUE(!outputToPipe || pipe(out.data()) == 0);
-    pid_ = fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
-      tty_.BecomeSessionOn(in[0], out[1], -1);
-      for (const int fd : {in[0], in[1], out[0], out[1]}) {
-        if (fd >= 0) {
-          close(fd);
-        }
-      }
-      harness::Exec({kEmulator, program});
-    }
-    for (const int fd : {in[0], out[1]}) {
-      if (fd >= 0) {
-        close(fd);
-      }
-    }
-    inputWriter_ = in[1];  // held open, with no data, until the program has ended
-    outputReader_ = out[0];
+    ASSERT_TRUE(program_.Start({kEmulator, program}, streams)) << std::strerror(errno);
     tty_.CloseTerminalEnd();
   }
 
-  void TearDown() override {
-    if (pid_ > 0 && !status_) {
-      harness::KillAndReap(pid_);
-    }
-    for (const int fd : {inputWriter_, outputReader_}) {
-      if (fd >= 0) {
-        close(fd);
-      }
-    }
-  }
-
   // The program's status once it has ended, asked again as often as needed.
-  std::optional<int> End(std::chrono::milliseconds patience) {
-    if (!status_) {
-      status_ = harness::WaitFor(pid_, patience);
-    }
-    return status_;
-  }
+  std::optional<int> End(std::chrono::milliseconds patience) { return program_.End(patience); }
 
   // The text on the screen once `expected` has appeared in it.
   std::string Screen(const std::string& expected) { return tty_.ReadText(expected, kWineStart); }
@@ -119,10 +83,7 @@ class InWineConsole : public testing::Test {
   }
 
   harness::PseudoTerminal tty_;
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-  int inputWriter_ = -1;
-  int outputReader_ = -1;
+  harness::TerminalSession program_{tty_};
 };
 
 TEST_F(InWineConsole, ShowsTheVerdictAndALetterKeyEndsTheWaitUnechoed) {
@@ -176,7 +137,7 @@ TEST_F(InWineConsole, DoesNotWaitWithOutputToAPipe) {
   ASSERT_TRUE(status.has_value()) << "waited with its output going into a pipe";
   EXPECT_TRUE(ExitedWith(*status, 0)) << *status;
   std::array<char, 16> out{};
-  EXPECT_EQ(read(outputReader_, out.data(), out.size()), 8);
+  EXPECT_EQ(read(program_.OutputReader(), out.data(), out.size()), 8);
   EXPECT_EQ(std::string(out.data(), 8), "Mozhno\r\n");
 }
 
