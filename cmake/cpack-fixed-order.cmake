@@ -1,0 +1,96 @@
+# Run by cpack on the packages it has made. The archives (.tar.gz, .zip) are packed
+# again with its members sorted by name, owned by root, at the time
+# SOURCE_DATE_EPOCH, and without the extra fields that record the builder's
+# user or the time zone. cpack itself adds the files in the order the file
+# system lists them, which differs between two folders.
+include("${CMAKE_CURRENT_LIST_DIR}/fixed-file-metadata.cmake")
+set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status)
+  if(NOT status STREQUAL "0")
+    string(REPLACE ";" " " command "${ARGN}")
+    message(FATAL_ERROR "failed (${status}): ${command}")
+  endif()
+endfunction()
+
+# cpack gives the members of a .deb's outer ar archive the modes its own
+# files got from the builder's umask: each is set to 0644, as dpkg-deb
+# writes them. An ar header is 60 bytes: name 16, time 12, owner 6, group 6,
+# mode 8, size 10, and a member's data is padded to an even length.
+function(incircle_fix_ar_modes deb)
+  file(SIZE "${deb}" total)
+  set(offset 8)
+  while(offset LESS total)
+    math(EXPR size_at "${offset} + 48")
+    file(READ "${deb}" size_hex OFFSET ${size_at} LIMIT 10 HEX)
+    string(REGEX MATCHALL ".." codes "${size_hex}")
+    set(size "")
+    foreach(code IN LISTS codes)
+      math(EXPR char "0x${code}")
+      string(ASCII ${char} digit)
+      string(APPEND size "${digit}")
+    endforeach()
+    string(STRIP "${size}" size)
+    if(NOT size MATCHES "^[0-9]+$")
+      message(FATAL_ERROR "${deb}: no ar member header at byte ${offset}")
+    endif()
+    math(EXPR mode_at "${offset} + 40")
+    execute_process(COMMAND printf "100644  " COMMAND dd "of=${deb}" bs=1 seek=${mode_at} count=8 conv=notrunc
+                    status=none RESULTS_VARIABLE status)
+    if(NOT status STREQUAL "0;0")
+      message(FATAL_ERROR "cannot set the mode of an ar member of ${deb}")
+    endif()
+    math(EXPR offset "${offset} + 60 + ${size} + ${size} % 2")
+  endwhile()
+endfunction()
+
+foreach(archive IN LISTS CPACK_PACKAGE_FILES)
+  if(archive MATCHES "[.]deb$")
+    incircle_fix_ar_modes("${archive}")
+    continue()
+  elseif(NOT archive MATCHES "[.](tar[.]gz|zip)$")
+    continue()
+  endif()
+  set(tree "${archive}.members")
+  file(REMOVE_RECURSE "${tree}")
+  file(MAKE_DIRECTORY "${tree}")
+  file(ARCHIVE_EXTRACT INPUT "${archive}" DESTINATION "${tree}")
+  incircle_fix_file_metadata("${tree}" "${epoch}")
+  file(GLOB_RECURSE members LIST_DIRECTORIES true RELATIVE "${tree}" "${tree}/*")
+  list(SORT members)
+  file(REMOVE "${archive}")
+  if(archive MATCHES "[.]zip$")
+    # Files only: unzip makes their folders. -X leaves out the extra fields
+    # of owners and time stamps; the DOS time of each member is taken in UTC.
+    set(files "")
+    foreach(member IN LISTS members)
+      if(NOT IS_DIRECTORY "${tree}/${member}")
+        list(APPEND files "${member}")
+      endif()
+    endforeach()
+    list(JOIN files "\n" file_list)
+    file(WRITE "${tree}.list" "${file_list}\n")
+    find_program(INCIRCLE_ZIP zip REQUIRED)
+    set(ENV{TZ} UTC)
+    execute_process(COMMAND "${INCIRCLE_ZIP}" -X -D -q -9 "${archive}" -@ WORKING_DIRECTORY "${tree}"
+                    INPUT_FILE "${tree}.list" RESULT_VARIABLE status)
+    if(NOT status STREQUAL "0")
+      message(FATAL_ERROR "zip failed (${status}) on ${archive}")
+    endif()
+  else()
+    list(JOIN members "\n" member_list)
+    file(WRITE "${tree}.list" "${member_list}\n")
+    find_program(INCIRCLE_TAR tar REQUIRED)
+    find_program(INCIRCLE_GZIP gzip REQUIRED)
+    run("${INCIRCLE_TAR}" --create --format=gnu --no-recursion --owner=0 --group=0 --numeric-owner
+        "--mtime=@${epoch}" "--file=${archive}.tar" -C "${tree}" "--files-from=${tree}.list")
+    execute_process(COMMAND "${INCIRCLE_GZIP}" -9n -c INPUT_FILE "${archive}.tar" OUTPUT_FILE "${archive}"
+                    RESULT_VARIABLE status)
+    if(NOT status STREQUAL "0")
+      message(FATAL_ERROR "gzip failed (${status}) on ${archive}")
+    endif()
+    file(REMOVE "${archive}.tar")
+  endif()
+  file(REMOVE_RECURSE "${tree}" "${tree}.list")
+endforeach()
