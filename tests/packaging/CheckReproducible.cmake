@@ -1,6 +1,8 @@
 # Builds the packages of the commit checked out in SOURCE_DIR twice, as
 # PRESET builds them, in two folders of different names and depths, the
-# second a year later (through faketime) and with another umask, and checks
+# second under SECOND_ROOT when given (another file system, which lists a
+# folder's files in another order), a year later (through faketime) and with
+# another umask, and checks
 # that every package in PACKAGES comes out as the same bytes. On a
 # difference it says what differs: diffoscope's report where diffoscope is
 # installed, otherwise the members whose listing or content differs.
@@ -26,7 +28,11 @@ endfunction()
 
 # Each build starts from a clone of the commit, so that nothing of this
 # build tree or of uncommitted work takes part.
-set(builds "${WORK_DIR}/first/incircle" "${WORK_DIR}/second-build/of/the/same/commit")
+if(NOT SECOND_ROOT)
+  set(SECOND_ROOT "${WORK_DIR}")
+endif()
+set(builds "${WORK_DIR}/first/incircle" "${SECOND_ROOT}/second-build/of/the/same/commit")
+file(REMOVE_RECURSE "${SECOND_ROOT}/second-build")
 set(umasks 022 027)
 file(REMOVE_RECURSE "${WORK_DIR}")
 foreach(index RANGE 1)
@@ -68,6 +74,7 @@ foreach(package IN LISTS PACKAGES)
 endforeach()
 if(NOT differing)
   message(STATUS "the same bytes from both builds: ${PACKAGES}")
+  file(REMOVE_RECURSE "${SECOND_ROOT}/second-build")
   return()
 endif()
 
@@ -145,4 +152,5 @@ foreach(package IN LISTS differing)
     endif()
   endforeach()
 endforeach()
+file(REMOVE_RECURSE "${SECOND_ROOT}/second-build")
 message(FATAL_ERROR "two builds of one commit differ:${report}")
