@@ -1,53 +1,62 @@
-# Run by cpack on the packages it has made. The archives (.tar.gz, .zip) are packed
-# again with its members sorted by name, owned by root, at the time
-# SOURCE_DATE_EPOCH, and without the extra fields that record the builder's
-# user or the time zone. cpack itself adds the files in the order the file
-# system lists them, which differs between two folders.
+# Run by cpack on the packages it has made, before it copies them out. The
+# archives (.tar.gz, .zip) are packed again with their members sorted by
+# name, owned by root, at the time SOURCE_DATE_EPOCH, and without the extra
+# fields that record the builder's user or time zone: cpack adds the files
+# in the order the file system lists them, which differs from one file
+# system to another. The .deb files are made again by dpkg-deb (below).
+# A failure here does not fail cpack: the reproducibility tests catch it.
 include("${CMAKE_CURRENT_LIST_DIR}/fixed-file-metadata.cmake")
 set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 
+# The time of every file once more, after a file was written.
+function(touch_tree tree)
+  incircle_fix_file_metadata("${tree}" "${epoch}")
+endfunction()
+
 function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_QUIET)
   if(NOT status STREQUAL "0")
     string(REPLACE ";" " " command "${ARGN}")
     message(FATAL_ERROR "failed (${status}): ${command}")
   endif()
 endfunction()
 
-# cpack gives the members of a .deb's outer ar archive the modes its own
-# files got from the builder's umask: each is set to 0644, as dpkg-deb
-# writes them. An ar header is 60 bytes: name 16, time 12, owner 6, group 6,
-# mode 8, size 10, and a member's data is padded to an even length.
-function(incircle_fix_ar_modes deb)
-  file(SIZE "${deb}" total)
-  set(offset 8)
-  while(offset LESS total)
-    math(EXPR size_at "${offset} + 48")
-    file(READ "${deb}" size_hex OFFSET ${size_at} LIMIT 10 HEX)
-    string(REGEX MATCHALL ".." codes "${size_hex}")
-    set(size "")
-    foreach(code IN LISTS codes)
-      math(EXPR char "0x${code}")
-      string(ASCII ${char} digit)
-      string(APPEND size "${digit}")
-    endforeach()
-    string(STRIP "${size}" size)
-    if(NOT size MATCHES "^[0-9]+$")
-      message(FATAL_ERROR "${deb}: no ar member header at byte ${offset}")
+# A .deb is made again by dpkg-deb from what cpack put in it: cpack counts
+# Installed-Size from what the file system reports for folders, which
+# differs between file systems, and gives the members of the outer ar
+# archive the modes its own files got from the builder's umask. dpkg-deb
+# sorts the files, gives them to root, and takes its times from
+# SOURCE_DATE_EPOCH; Installed-Size is counted as dpkg-gencontrol counts
+# it, each file's size in KiB rounded up, and 1 for anything else.
+function(incircle_rebuild_deb deb)
+  set(tree "${deb}.tree")
+  file(REMOVE_RECURSE "${tree}")
+  find_program(INCIRCLE_DPKG_DEB dpkg-deb REQUIRED)
+  run("${INCIRCLE_DPKG_DEB}" --raw-extract "${deb}" "${tree}")
+  incircle_fix_file_metadata("${tree}" "${epoch}")
+  file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE "${tree}" "${tree}/*")
+  list(FILTER entries EXCLUDE REGEX "^DEBIAN(/|$)")
+  set(kibibytes 0)
+  foreach(entry IN LISTS entries)
+    if(IS_SYMLINK "${tree}/${entry}" OR IS_DIRECTORY "${tree}/${entry}")
+      math(EXPR kibibytes "${kibibytes} + 1")
+    else()
+      file(SIZE "${tree}/${entry}" bytes)
+      math(EXPR kibibytes "${kibibytes} + (${bytes} + 1023) / 1024")
     endif()
-    math(EXPR mode_at "${offset} + 40")
-    execute_process(COMMAND printf "100644  " COMMAND dd "of=${deb}" bs=1 seek=${mode_at} count=8 conv=notrunc
-                    status=none RESULTS_VARIABLE status)
-    if(NOT status STREQUAL "0;0")
-      message(FATAL_ERROR "cannot set the mode of an ar member of ${deb}")
-    endif()
-    math(EXPR offset "${offset} + 60 + ${size} + ${size} % 2")
-  endwhile()
+  endforeach()
+  file(READ "${tree}/DEBIAN/control" control)
+  string(REGEX REPLACE "\nInstalled-Size: [0-9]+\n" "\nInstalled-Size: ${kibibytes}\n" control "${control}")
+  file(WRITE "${tree}/DEBIAN/control" "${control}")
+  touch_tree("${tree}")
+  file(REMOVE "${deb}")
+  run("${INCIRCLE_DPKG_DEB}" --root-owner-group --build "${tree}" "${deb}")
+  file(REMOVE_RECURSE "${tree}")
 endfunction()
 
 foreach(archive IN LISTS CPACK_PACKAGE_FILES)
   if(archive MATCHES "[.]deb$")
-    incircle_fix_ar_modes("${archive}")
+    incircle_rebuild_deb("${archive}")
     continue()
   elseif(NOT archive MATCHES "[.](tar[.]gz|zip)$")
     continue()
