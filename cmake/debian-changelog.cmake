@@ -30,6 +30,11 @@ function(incircle_debian_changelog input output source_package maintainer)
       endif()
       set(in_release OFF)
       if(NOT version STREQUAL "Unreleased")
+        # The newest entry is the version packaged: Debian reads the
+        # package's version from it.
+        if(text STREQUAL "" AND NOT version STREQUAL PROJECT_VERSION)
+          message(FATAL_ERROR "${input}: the newest version is ${version}, the project's ${PROJECT_VERSION}")
+        endif()
         if(date STREQUAL "")
           message(FATAL_ERROR "${input}: version ${version} has no date")
         endif()
