@@ -49,7 +49,8 @@ foreach(index RANGE 1)
   set(steps "cmake --preset ${PRESET} -DINCIRCLE_BUILD_PACKAGE_TESTS=OFF"
             "cmake --build --preset ${PRESET} -j 2" "cpack --preset ${PRESET}")
   list(JOIN steps " && " script)
-  message(STATUS "building in ${tree}: umask ${umask}; ${later} ${script}")
+  list(JOIN later " " later_text)
+  message(STATUS "building in ${tree}: umask ${umask}; ${later_text} ${script}")
   run(COMMAND ${later} sh -c "umask ${umask} && ${script}" WORKING_DIRECTORY "${tree}")
 endforeach()
 
