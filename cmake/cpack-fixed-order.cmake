@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by cpack on the packages it has made, before it copies them out. The
 # archives (.tar.gz, .zip) are packed again with their members sorted by
 # name, owned by root, at the time SOURCE_DATE_EPOCH, and without the extra

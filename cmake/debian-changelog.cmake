@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian's changelog, made from CHANGELOG.md: one entry per released
 # version, newest first as there, each change a line of its own under the
 # heading it had, with the release date of the version in Debian's form.

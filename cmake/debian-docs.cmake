@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The manual page, and what Debian wants in each package's documentation
 # folder: the licence in its machine-readable copyright format and the
 # changelog, both made from the project's own files. Compressed with gzip -9

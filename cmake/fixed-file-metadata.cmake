@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Gives every file and folder under ROOT the time EPOCH and a mode that
 # depends only on whether it is a program (755) or not (644), so that
 # neither the time of the build nor the builder's umask reaches a package.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts under the prefix: the program, the library, its
 # two public headers under include/incircle/, a CMake package that gives
 # incircle::geometry and a pkg-config file. The internal headers stay behind:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The build that the packages hold: hardened as Debian hardens its own
 # programs, and free of anything that would make two builds of one commit
 # differ (the folders they were built in, the time they were linked at).

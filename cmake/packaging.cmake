@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # CPack: for Debian a package of the program and one of the library's
 # development files; a .tar.gz of everything installed; and for Windows
 # users a .zip of the program, a short README and the licence. The same

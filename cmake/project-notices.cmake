@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Days from 1970-01-01 to an ISO date, by the proleptic Gregorian calendar.
 function(incircle_days_since_1970 iso_date out_var)
   if(NOT iso_date MATCHES "^([0-9]+)-([0-9]+)-([0-9]+)$")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Configures, builds and runs tests/consumer against the tree installed in
 # PREFIX, through find_package or (with PKG_CONFIG) pkg-config, and checks
 # that it linked the library the way that tree offers it: SHARED or not.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A .deb's control fields: its name and version, what it depends on, and a
 # description whose lines fit Debian's 80 columns.
 cmake_minimum_required(VERSION 3.25)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian's own checker on the .deb files: no error, no warning, and no
 # hardening tag of any severity. Without lintian the check cannot be made,
 # and fails rather than pass unseen.

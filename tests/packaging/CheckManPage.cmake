@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The manual page as man(1) shows it: rendered from PAGE without a warning
 # from groff, with its sections in order, and saying what the program
 # answers, in which version.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Builds the packages of the commit checked out in SOURCE_DIR twice, as
 # PRESET builds them, in two folders of different names and depths, the
 # second under SECOND_ROOT when given (another file system, which lists a

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Reads the version resource of a Windows program back, as Explorer's
 Details tab shows it, and checks each field against what the project says.
 

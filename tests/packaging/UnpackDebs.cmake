@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Unpacks every .deb in DEBS into one root, DESTINATION, as dpkg would put
 # them under /: emptied first, so that nothing of an earlier run stands in
 # for a file that a package has lost.
