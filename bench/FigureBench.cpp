@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the figure test costs, next to the floor that any incircle test must
 // pay: strict convexity and Pitot's theorem on the same figures.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for 64-bit ARM Linux with Debian's g++-aarch64-linux-gnu; the
 # programs it builds run (tests included) under qemu-user. ARM64 always has a
 # fused multiply-add, and g++ contracts into it unless told otherwise: this

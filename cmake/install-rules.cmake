@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts under the prefix: the program, the library, its
 # two public headers under include/incircle/, a CMake package that gives
 # incircle::geometry and a pkg-config file. The internal headers stay behind:
@@ -32,10 +33,31 @@ install(
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/incircle"
   COMPONENT incircle_Development)
 
-install(
-  FILES README.md
-  DESTINATION "${CMAKE_INSTALL_DOCDIR}"
-  COMPONENT incircle_Runtime)
+# What users read: on Windows a short plain-text README and the licence,
+# with Windows line ends; elsewhere the README and the licence, and the
+# manual page.
+if(WIN32)
+  configure_file(packaging/windows/README.txt.in "${PROJECT_BINARY_DIR}/doc/README.txt" @ONLY NEWLINE_STYLE CRLF)
+  configure_file(LICENSE "${PROJECT_BINARY_DIR}/doc/LICENSE.txt" @ONLY NEWLINE_STYLE CRLF)
+  install(
+    FILES "${PROJECT_BINARY_DIR}/doc/README.txt"
+    DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+    COMPONENT incircle_Runtime)
+  install(
+    FILES "${PROJECT_BINARY_DIR}/doc/LICENSE.txt"
+    DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+    COMPONENT incircle_Licence)
+else()
+  install(
+    FILES README.md
+    DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+    COMPONENT incircle_Runtime)
+  install(
+    FILES LICENSE
+    DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+    COMPONENT incircle_Licence)
+  include(cmake/debian-docs.cmake)
+endif()
 
 # The CMake package: find_package(incircle 1.0 CONFIG) accepts any 1.x.
 set(INCIRCLE_INSTALL_CMAKEDIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary corners to the constructions and the figure test, and checks
 // what must hold for every input, beyond not crashing under the sanitizers.
 //

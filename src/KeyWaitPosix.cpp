@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>

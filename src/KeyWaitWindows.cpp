@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <conio.h>
 #include <windows.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Utmyrectangle.h"
 
 #include <algorithm>

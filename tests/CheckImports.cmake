@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A Windows program that needs MinGW's runtime DLLs beside it does not start
 # on a bare Windows: every library but the system's must be linked in.
 execute_process(COMMAND "${OBJDUMP}" -p "${PROGRAM}" OUTPUT_VARIABLE headers RESULT_VARIABLE status)

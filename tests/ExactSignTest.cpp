@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sign decisions with coordinates that are not small integers, whose
 // products round: parallel lines, collinear corners, and cross products
 // whose exact value is a hair from zero. A CPU with a fused multiply-add,

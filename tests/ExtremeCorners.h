@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Tangential figures with one corner at the limits, sharp or nearly

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The figure test at the limits of double precision: corners from nearly
 // zero to nearly straight, figures from 10^-50 to 10^50 in size and up to
 // 10^12 of their sizes from the origin, and defects down to what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program as a job of an interactive shell: started in the background,
 // stopped with Ctrl-Z, continued in the foreground or in the background.
 // A small shell in a process of its own, the leader of a session on a

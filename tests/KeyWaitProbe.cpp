@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test driver for the Windows key wait: it waits as the program does, then
 // says whether anything of the key press was left unread, in the console or
 // in the runtime's buffer of second codes.

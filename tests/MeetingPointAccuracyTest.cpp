@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How far MeetingPoint lies from the true crossing of the lines through the
 // four points it is given, worked out in exact rational arithmetic, against
 // the angle at which the lines cross and the size of the coordinates. The

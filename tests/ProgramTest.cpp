@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program run as users run it, on POSIX: without a terminal (pipes,
 // files, closed descriptors) and on a pseudo-terminal.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The host side of the end-to-end tests: a pseudo-terminal whose controller

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs the program with arguments and no terminal, and checks that it writes
 # exactly one verdict line and ends with status 0 without waiting for a key.
 # The output goes through a file, because a captured variable would lose the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Figures drawn around a known circle of radius 1 at the origin: four

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows program in a console, as a console window runs it. Started
 // under Wine on a pseudo-terminal, it gets a real console from Wine, whose
 // keyboard is this test's typing; Wine draws the console's text on the

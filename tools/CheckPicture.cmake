@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Draws one picture and compares it with the committed one, line ends aside
 # (a Windows build writes CRLF to standard output).
 set(drawn_file "${CMAKE_CURRENT_BINARY_DIR}/${PICTURE}-bisectors.svg")

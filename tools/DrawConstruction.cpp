@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the figure test's construction as an SVG picture on standard output:
 // a figure, the inner bisector of each corner, the two crossings that the
 // test compares and, when they are one point, the inscribed circle. Every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replaces glibc's malloc family with one that counts and hands on to the
 // allocator underneath, which glibc exports for exactly this.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replaces the global operator new, the one every other form of new falls
 // back on, with one that counts.
 

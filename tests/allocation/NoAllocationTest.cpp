@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The geometry asks for no heap memory, whatever it is given.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calls every out-of-line function of the library through the installed
 // headers alone, so that a header left out of the install, a public header
 // that needs an internal one, or a function the shared library does not

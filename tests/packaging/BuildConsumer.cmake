@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Configures, builds and runs tests/consumer against the tree installed in
 # PREFIX, through find_package or (with PKG_CONFIG) pkg-config, and checks
 # that it linked the library the way that tree offers it: SHARED or not.
@@ -34,7 +35,9 @@ elseif(NOT DEFINED PREFIX)
   message(FATAL_ERROR "BuildConsumer.cmake needs -DPREFIX=... or -DSOURCE_DIR=...")
 elseif(PKG_CONFIG)
   file(REAL_PATH "${PREFIX}" PREFIX)
-  file(GLOB_RECURSE pc_files "${PREFIX}/*/pkgconfig/incircle.pc")
+  # lib/pkgconfig, or under a multiarch folder lib/x86_64-linux-gnu/pkgconfig.
+  file(GLOB_RECURSE pc_files "${PREFIX}/incircle.pc")
+  list(FILTER pc_files INCLUDE REGEX "/pkgconfig/incircle[.]pc$")
   list(LENGTH pc_files count)
   if(NOT count EQUAL 1)
     message(FATAL_ERROR "expected one incircle.pc under ${PREFIX}, found: ${pc_files}")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A shared library exports what its public headers mark with INCIRCLE_EXPORT,
 # all of it, and nothing else: no helper of the internal headers, no inline
 # function, no template instance.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The installed program of a shared build loads the library through a path
 # relative to itself, so that it runs from wherever its prefix lies.
 cmake_minimum_required(VERSION 3.25)

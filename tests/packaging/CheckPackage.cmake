@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Lists a package with LIST_COMMAND (tar -t, dpkg-deb -c, unzip -l) and
 # checks that it holds every path in REQUIRED, that the only headers in it
 # are those REQUIRED names, and that no path matches FORBIDDEN.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the project into PREFIX, afresh. With SOURCE_DIR, it first builds
 # the project of its own in BUILD_DIR with the extra cache entries in
 # OPTIONS (a shared library, say) and, with ARCHIVE_DIR, also packs that
