@@ -14,8 +14,6 @@ static_assert(TMyPoint(5, 7) - TMyPoint(2, 3) == TMyPoint(3, 4));
 static_assert(TMyPoint(5, 7) + TMyPoint(2, 3) == TMyPoint(7, 10));
 static_assert(TMyPoint(5, 7) * 2.0 == TMyPoint(10, 14));
 static_assert(TMyPoint(5, 7) / 2.0 == TMyPoint(2.5, 3.5));
-static_assert(Cross(TMyPoint(1, 0), TMyPoint(0, 1)) == 1.0);
-static_assert(Cross(TMyPoint(0, 1), TMyPoint(1, 0)) == -1.0);
 
 TEST(Point, ConstructorsKeepCoordinatesInOrder) {
   const TMyPoint origin;
