@@ -7,10 +7,24 @@
 
 #include <cmath>
 
-#include "ExactCross.h"
 #include "FloatingPointTarget.h"
 
 namespace incircle::detail {
+
+// The rounding error of p = x * y, exactly, without a fused multiply-add
+// (Dekker's product): for factors below 2^995 in magnitude, where the split
+// cannot overflow, and products whose error is not subnormal. Only used
+// where the target cannot fuse, for fusing would spoil it.
+[[nodiscard]] constexpr double ProductError(double x, double y, double p) noexcept {
+  constexpr double kSplitter = 0x1p27 + 1;
+  const double xBig = x * kSplitter;
+  const double xHigh = xBig - (xBig - x);
+  const double xLow = x - xHigh;
+  const double yBig = y * kSplitter;
+  const double yHigh = yBig - (yBig - y);
+  const double yLow = y - yHigh;
+  return ((xHigh * yHigh - p) + xHigh * yLow + xLow * yHigh) + xLow * yLow;
+}
 
 struct Pair {
   double hi = 0.0;

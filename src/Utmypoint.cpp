@@ -40,7 +40,7 @@ using incircle::detail::ProductTerm;
 using incircle::detail::ScaledPair;
 
 // The share of the sum of the two products below which the pair cross
-// product is not trusted: its error, 26 u^2 of that sum, is then no longer
+// product is not trusted: its error, 21 u^2 of that sum, is then no longer
 // below 2^-66 of itself.
 constexpr double kTrustedCrossShare = 0x1p-35;
 
@@ -93,7 +93,7 @@ struct ExactDifference {
 }
 
 // u.x * w.y - u.y * w.x for exact differences of coordinates in the pair
-// range, as a pair whose error is at most 26 u^2 (|u.x w.y| + |u.y w.x|),
+// range, as a pair whose error is at most 21 u^2 (|u.x w.y| + |u.y w.x|),
 // u = 2^-53; no value unless that is below 2^-66 of the pair itself, as
 // for lines at an angle above about 2^-35 radians. The exact sum decides
 // the rest (docs/proofs/meeting-point.md).
@@ -125,14 +125,11 @@ struct ExactDifference {
 [[nodiscard]] int ExponentOf(double value) noexcept { return -UnitExponent(std::fabs(value)); }
 
 // origin + q * 2^exponent, rounded once: both are brought by a power of two
-// to the size of the larger near 1, added as a pair, and brought back. A sum
-// beyond the range of a double is infinite.
+// to the size of the larger near 1, added as a pair, and brought back, which
+// rounds a second time only a subnormal sum, and makes one beyond the range
+// of a double infinite.
 [[nodiscard]] double RoundedSum(double origin, Pair q, int exponent) noexcept {
   const int qTop = exponent + ExponentOf(q.hi);
-  if (qTop >= std::numeric_limits<double>::max_exponent + 1) {
-    // |q| >= 2^1025 nearly, |origin| < 2^1024: beyond the range.
-    return q.hi * std::numeric_limits<double>::infinity();
-  }
   const int top = origin == 0.0 ? qTop : std::max(qTop, ExponentOf(origin));
   const double o = ScaledByPowerOfTwo(origin, -top);
   const double high = ScaledByPowerOfTwo(q.hi, exponent - top);
@@ -161,9 +158,6 @@ struct ExactDifference {
   const ScaledPair exact = ExactSumOfProducts(terms);
   if (exact.hi == 0.0) {
     return 0.0;
-  }
-  if (exact.exponent + ExponentOf(exact.hi) > std::numeric_limits<double>::max_exponent) {
-    return exact.hi * std::numeric_limits<double>::infinity();
   }
   const double value = ScaledByPowerOfTwo(exact.hi, exact.exponent);
   if (value == 0.0) {

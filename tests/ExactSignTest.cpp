@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <limits>
 #include <random>
+#include <utility>
 
 #include "GeometryChecks.h"
 #include "Renumbering.h"
@@ -68,6 +69,35 @@ TEST(Cross, HasTheExactSign) {
     ASSERT_EQ(SignOf(Cross(b, a)), ExactCrossSign(b, a)) << i;
     ASSERT_EQ(SignOf(Cross(a, a)), 0) << i;
   }
+}
+
+// The sign stays exact at every scale: products that overflow, products
+// whose rounding errors underflow or that vanish altogether, and vectors of
+// very different sizes.
+TEST(Cross, HasTheExactSignAtEveryScale) {
+  std::mt19937_64 random(12);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_int_distribution<int> ulps(-2, 2);
+  for (const auto& [aScale, bScale] : {std::pair{-1000, -1000}, std::pair{-600, -470},
+                                       std::pair{-470, -470}, std::pair{470, 470},
+                                       std::pair{600, 500}, std::pair{1000, 1000},
+                                       std::pair{-1070, 1000}, std::pair{1020, -60}}) {
+    for (int i = 0; i < 5000; ++i) {
+      const TMyPoint a(unit(random), unit(random));
+      const double k = unit(random) * 8;
+      TMyPoint b = a * k;
+      b.y += ulps(random) * std::numeric_limits<double>::epsilon() * std::fabs(b.y);
+      const TMyPoint A(std::ldexp(a.x, aScale), std::ldexp(a.y, aScale));
+      const TMyPoint B(std::ldexp(b.x, bScale), std::ldexp(b.y, bScale));
+      ASSERT_EQ(SignOf(Cross(A, B)), ExactCrossSign(A, B)) << aScale << ", " << bScale << ", " << i;
+      ASSERT_EQ(SignOf(Cross(B, A)), ExactCrossSign(B, A)) << aScale << ", " << bScale << ", " << i;
+      ASSERT_EQ(Cross(A, A), 0.0) << aScale << ", " << i;
+    }
+  }
+  // Nonzero however small, infinite however large, never NaN.
+  EXPECT_GT(Cross({0x1p-1074, 0}, {0, 0x1p-1074}), 0.0);
+  EXPECT_EQ(Cross({0x1p1023, 0}, {0, 0x1p1023}), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(Cross({0x1p1023, 0x1p1023}, {0x1p1023, 0x1p1023}), 0.0);
 }
 
 // Doubling is exact, and so are the differences of P, 2P and 4P: the sides
