@@ -15,8 +15,8 @@ constexpr std::int64_t kDigitMask = (std::int64_t{1} << kDigitBits) - 1;
 // The lowest bit of any product of two doubles: 2^-1074 * 2^-1074.
 constexpr int kLowestBit = -2148;
 // The highest bit a product can reach, counted from kLowestBit: factors
-// below 2^(971 + 53), each times at most 2 for a halved difference. A sum of
-// up to 16 of them needs 4 bits more, and the digit above those the sign.
+// below 2^(971 + 53), each times at most 2 for a halved difference; the
+// digits end one above the digit of that bit.
 constexpr int kHighestProductBit = 2 * 971 + 2 + 106 - kLowestBit;
 constexpr int kDigitCount = kHighestProductBit / kDigitBits + 4;
 
@@ -74,10 +74,11 @@ ScaledPair ExactSumOfProducts(std::span<const ProductTerm> terms) noexcept {
     return {};  // every product is zero
   }
 
-  // Only the digits that the products reach, and three above them for the
-  // carries and the sign, are cleared and used.
+  // Only the digits that the products reach, and the one above them, are
+  // cleared and used: a sum of up to 16 products needs 4 bits more than the
+  // largest, and its sign one more, and the digit above has at least 26.
   const int first = lowestBit / kDigitBits;
-  const int last = highestBit / kDigitBits + 3;
+  const int last = highestBit / kDigitBits + 1;
   Digits digits;  // cleared below where used: a call clears a few of its 165 digits
   std::fill(digits.begin() + first, digits.begin() + last + 1, 0);
   for (const ProductTerm& term : terms) {

@@ -94,6 +94,14 @@ TEST(Cross, HasTheExactSignAtEveryScale) {
       ASSERT_EQ(Cross(A, A), 0.0) << aScale << ", " << i;
     }
   }
+  // Two large products of one sign whose sum carries a bit beyond either:
+  // at every alignment of the products' top bit to the digits of the exact
+  // sum, the carry must not be taken for the sign.
+  for (int exponent = 481; exponent < 481 + 60; ++exponent) {
+    const double x = std::ldexp(1 - 0x1p-53, exponent);
+    ASSERT_GT(Cross({x, -x}, {x, x}), 0.0) << exponent;
+    ASSERT_LT(Cross({x, x}, {x, -x}), 0.0) << exponent;
+  }
   // Nonzero however small, infinite however large, never NaN.
   EXPECT_GT(Cross({0x1p-1074, 0}, {0, 0x1p-1074}), 0.0);
   EXPECT_EQ(Cross({0x1p1023, 0}, {0, 0x1p1023}), std::numeric_limits<double>::infinity());

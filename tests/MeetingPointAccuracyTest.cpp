@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "MeetingPointOracle.h"
+#include "PairArithmetic.h"
 #include "Utmypoint.h"
 
 namespace {
@@ -203,4 +204,38 @@ TEST(MeetingPointAccuracy, FiniteCrossingsNearTheTopOfTheRangeHaveAValue) {
         << i;
   }
   EXPECT_GT(finite, 5000);
+}
+
+// The pair arithmetic under MeetingPoint, against exact rationals: the
+// product of two doubles exactly, and the product and quotient of pairs
+// within their proven relative errors, 9 u^2 and 26 u^2.
+TEST(PairArithmetic, HoldsItsProvenBounds) {
+  using incircle::detail::Pair;
+  std::mt19937_64 random(106);
+  std::uniform_real_distribution<double> digits(1.0, 2.0);
+  std::uniform_int_distribution<int> exponent(-20, 20);
+  const auto pair = [&] {
+    const double hi = std::ldexp(digits(random), exponent(random));
+    const double lo = std::ldexp(digits(random) - 1.5, exponent(random) % 4 - 54) * hi;
+    return incircle::detail::FastTwoSum(hi, lo);
+  };
+  const auto exact = [](Pair p) -> mpq_class { return mpq_class(p.hi) + mpq_class(p.lo); };
+  const mpq_class u2(0x1p-106);
+  mpq_class worstTimes = 0;
+  mpq_class worstQuotient = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const Pair x = pair();
+    const Pair y = pair();
+    const Pair product = incircle::detail::TwoProduct(x.hi, y.hi);
+    ASSERT_EQ(exact(product), mpq_class(x.hi) * mpq_class(y.hi)) << i;
+    const mpq_class times = exact(x) * exact(y);
+    worstTimes = std::max(worstTimes, mpq_class(abs(exact(incircle::detail::Times(x, y)) - times) / abs(times)));
+    const mpq_class quotient = exact(x) / exact(y);
+    worstQuotient = std::max(
+        worstQuotient, mpq_class(abs(exact(incircle::detail::DividedBy(x, y)) - quotient) / abs(quotient)));
+  }
+  std::printf("pairs: product within %.3g u^2, quotient within %.3g u^2\n", mpq_class(worstTimes / u2).get_d(),
+              mpq_class(worstQuotient / u2).get_d());
+  EXPECT_LE(worstTimes, 9 * u2);
+  EXPECT_LE(worstQuotient, 26 * u2);
 }

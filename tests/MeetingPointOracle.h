@@ -61,7 +61,7 @@ inline mpq_class UnitOfLargest(const ExactPoint& exact, double largestPoint) {
                                   std::numeric_limits<double>::max());
   int exponent = 0;
   std::frexp(largest, &exponent);
-  return mpq_class(std::ldexp(1.0, std::max(exponent - 53, -1074)));
+  return {std::ldexp(1.0, std::max(exponent - 53, -1074))};
 }
 
 inline double LargestCoordinate(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) {
