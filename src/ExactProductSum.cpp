@@ -43,12 +43,13 @@ using Digits = std::array<std::int64_t, kDigitCount>;
 // Adds sign * value * 2^(26 index + shift), value below 2^54, into the
 // digits from index to index + 2.
 inline void AddAt(Digits& digits, std::size_t index, unsigned shift, std::uint64_t value,
-           std::int64_t sign) noexcept {
+                  std::int64_t sign) noexcept {
   const unsigned room = kDigitBits - shift;
   const std::uint64_t low = value & ((std::uint64_t{1} << room) - 1);
   const std::uint64_t rest = value >> room;  // below 2^(28 + shift)
   digits[index] += sign * static_cast<std::int64_t>(low << shift);
-  digits[index + 1] += sign * static_cast<std::int64_t>(rest & static_cast<std::uint64_t>(kDigitMask));
+  digits[index + 1] +=
+      sign * static_cast<std::int64_t>(rest & static_cast<std::uint64_t>(kDigitMask));
   digits[index + 2] += sign * static_cast<std::int64_t>(rest >> static_cast<unsigned>(kDigitBits));
 }
 

@@ -65,8 +65,7 @@ struct ExactDifference {
 // u.x * w.y - u.y * w.x for vectors of exact differences, exactly: each
 // part of one factor times each part of the other.
 [[nodiscard]] ScaledPair ExactCross(const ExactDifference& ux, const ExactDifference& uy,
-                                    const ExactDifference& wx,
-                                    const ExactDifference& wy) noexcept {
+                                    const ExactDifference& wx, const ExactDifference& wy) noexcept {
   const int left = ux.exponent + wy.exponent;
   const int right = uy.exponent + wx.exponent;
   const std::array<ProductTerm, 8> terms{{{ux.hi, wy.hi, left, false},
@@ -88,9 +87,7 @@ struct ExactDifference {
   return magnitude == 0.0 || (magnitude >= 0x1p-450 && magnitude <= 0x1p450);
 }
 
-[[nodiscard]] bool InPairRange(TMyPoint p) noexcept {
-  return InPairRange(p.x) && InPairRange(p.y);
-}
+[[nodiscard]] bool InPairRange(TMyPoint p) noexcept { return InPairRange(p.x) && InPairRange(p.y); }
 
 // u.x * w.y - u.y * w.x for exact differences of coordinates in the pair
 // range, as a pair whose error is at most 21 u^2 (|u.x w.y| + |u.y w.x|),
@@ -254,8 +251,7 @@ std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyP
   const ExactDifference d2y = DifferenceOf(P3.y, P2.y);
   const ExactDifference vx = DifferenceOf(P2.x, P0.x);
   const ExactDifference vy = DifferenceOf(P2.y, P0.y);
-  const bool inPairRange =
-      InPairRange(P0) && InPairRange(P1) && InPairRange(P2) && InPairRange(P3);
+  const bool inPairRange = InPairRange(P0) && InPairRange(P1) && InPairRange(P2) && InPairRange(P3);
   std::optional<ScaledPair> denominator;
   std::optional<ScaledPair> numerator;
   if (inPairRange) {

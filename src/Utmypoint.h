@@ -68,12 +68,13 @@ struct TMyPoint {
 // P3, for the lines through the points exactly as given. No value when the
 // lines are exactly parallel or the same line, when the two points given
 // for a line coincide, or when the crossing is not a finite point
-// (non-finite input, or a crossing beyond the range of a double). Each
-// coordinate is the exact crossing's, rounded to the nearest double, but
-// for a difference below 2^-45 units in the last place of the largest
-// coordinate of the crossing and the four points, for every finite input:
-// within 1 such unit always (docs/proofs/meeting-point.md). Finite input
-// raises no invalid operation and no division by zero.
+// (non-finite input, or a crossing beyond the range of a double). For every
+// finite input, each coordinate is the double nearest to the exact
+// crossing's, moved by less than 2^-10 units in the last place of the
+// largest coordinate of the crossing and the four points: within half such
+// a unit and 2^-10 (three quarters for a subnormal coordinate), and so
+// within one (docs/proofs/meeting-point.md). Finite input raises no invalid
+// operation and no division by zero.
 [[nodiscard]] INCIRCLE_EXPORT std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1,
                                                                    TMyPoint P2,
                                                                    TMyPoint P3) noexcept;

@@ -78,10 +78,9 @@ TEST(Cross, HasTheExactSignAtEveryScale) {
   std::mt19937_64 random(12);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
   std::uniform_int_distribution<int> ulps(-2, 2);
-  for (const auto& [aScale, bScale] : {std::pair{-1000, -1000}, std::pair{-600, -470},
-                                       std::pair{-470, -470}, std::pair{470, 470},
-                                       std::pair{600, 500}, std::pair{1000, 1000},
-                                       std::pair{-1070, 1000}, std::pair{1020, -60}}) {
+  for (const auto& [aScale, bScale] :
+       {std::pair{-1000, -1000}, std::pair{-600, -470}, std::pair{-470, -470}, std::pair{470, 470},
+        std::pair{600, 500}, std::pair{1000, 1000}, std::pair{-1070, 1000}, std::pair{1020, -60}}) {
     for (int i = 0; i < 5000; ++i) {
       const TMyPoint a(unit(random), unit(random));
       const double k = unit(random) * 8;

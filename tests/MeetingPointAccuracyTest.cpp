@@ -103,7 +103,9 @@ Cell Measure(const Placement& placement, double angle, std::mt19937_64& random) 
 // whether the differences of the points round or not: the nearest double but
 // for 2^-10 units, and three quarters of a unit where the crossing is
 // subnormal (docs/proofs/meeting-point.md).
-double Bound(const Placement& placement) { return placement.scale < 0x1p-1000 ? 0.75 + 0x1p-10 : 0.5 + 0x1p-10; }
+double Bound(const Placement& placement) {
+  return placement.scale < 0x1p-1000 ? 0.75 + 0x1p-10 : 0.5 + 0x1p-10;
+}
 
 TEST(MeetingPointAccuracy, AgainstExactArithmeticByAngleAndSize) {
   std::mt19937_64 random(2026);
@@ -156,8 +158,10 @@ TEST(MeetingPointAccuracy, ExactDifferencesGiveTheNearestDouble) {
       beyond = std::max(beyond, oracle::BeyondNearest(*crossing, *exact, largestPoint));
     }
   }
-  std::printf("points within a factor of 2: worst %.3g units in the last place, %.3g beyond the nearest double\n",
-              worst, beyond);
+  std::printf(
+      "points within a factor of 2: worst %.3g units in the last place, %.3g beyond the nearest "
+      "double\n",
+      worst, beyond);
   EXPECT_LE(worst, 0.5 + 0x1p-10);
   EXPECT_LE(beyond, oracle::kBeyondNearest);
 }
@@ -229,13 +233,15 @@ TEST(PairArithmetic, HoldsItsProvenBounds) {
     const Pair product = incircle::detail::TwoProduct(x.hi, y.hi);
     ASSERT_EQ(exact(product), mpq_class(x.hi) * mpq_class(y.hi)) << i;
     const mpq_class times = exact(x) * exact(y);
-    worstTimes = std::max(worstTimes, mpq_class(abs(exact(incircle::detail::Times(x, y)) - times) / abs(times)));
+    worstTimes = std::max(
+        worstTimes, mpq_class(abs(exact(incircle::detail::Times(x, y)) - times) / abs(times)));
     const mpq_class quotient = exact(x) / exact(y);
     worstQuotient = std::max(
-        worstQuotient, mpq_class(abs(exact(incircle::detail::DividedBy(x, y)) - quotient) / abs(quotient)));
+        worstQuotient,
+        mpq_class(abs(exact(incircle::detail::DividedBy(x, y)) - quotient) / abs(quotient)));
   }
-  std::printf("pairs: product within %.3g u^2, quotient within %.3g u^2\n", mpq_class(worstTimes / u2).get_d(),
-              mpq_class(worstQuotient / u2).get_d());
+  std::printf("pairs: product within %.3g u^2, quotient within %.3g u^2\n",
+              mpq_class(worstTimes / u2).get_d(), mpq_class(worstQuotient / u2).get_d());
   EXPECT_LE(worstTimes, 9 * u2);
   EXPECT_LE(worstQuotient, 26 * u2);
 }

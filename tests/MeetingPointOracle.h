@@ -86,8 +86,9 @@ inline double Nearest(const mpq_class& v) {
   const double truncated = v.get_d();
   double best = truncated;
   mpq_class bestDistance = abs(mpq_class(truncated) - v);
-  for (const double candidate : {std::nextafter(truncated, -std::numeric_limits<double>::infinity()),
-                                 std::nextafter(truncated, std::numeric_limits<double>::infinity())}) {
+  for (const double candidate :
+       {std::nextafter(truncated, -std::numeric_limits<double>::infinity()),
+        std::nextafter(truncated, std::numeric_limits<double>::infinity())}) {
     if (std::isfinite(candidate)) {
       const mpq_class distance = abs(mpq_class(candidate) - v);
       if (distance < bestDistance) {

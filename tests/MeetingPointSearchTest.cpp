@@ -55,7 +55,8 @@ double CheckedError(const Lines& l) {
   }
   if (!computed) {
     // Only a crossing within a hair of the end of the range may round beyond it.
-    EXPECT_GT(reach, kLargest * (1 - 0x1p-40)) << "a finite crossing without a value: " << Describe(l);
+    EXPECT_GT(reach, kLargest * (1 - 0x1p-40))
+        << "a finite crossing without a value: " << Describe(l);
     return -1.0;
   }
   const double largestPoint = oracle::LargestCoordinate(l[0], l[1], l[2], l[3]);
@@ -148,10 +149,10 @@ TEST(MeetingPointSearch, CoordinatesNearTheTopOfTheRange) {
                         std::uniform_real_distribution<double> size(0.9e308, kLargest);
                         std::uniform_int_distribution<int> sign(0, 1);
                         Lines lines{};
-                        for (TMyPoint& p : lines) {
-                          p = TMyPoint(size(random) * (sign(random) != 0 ? 1 : -1),
-                                       size(random) * (sign(random) != 0 ? 1 : -1));
-                        }
+                        std::generate(lines.begin(), lines.end(), [&] {
+                          return TMyPoint(size(random) * (sign(random) != 0 ? 1 : -1),
+                                          size(random) * (sign(random) != 0 ? 1 : -1));
+                        });
                         return lines;
                       },
                       [](double value, std::mt19937_64& random) {
@@ -169,9 +170,9 @@ TEST(MeetingPointSearch, PointsAtScalesFrom1eMinus300To1e300) {
                         std::uniform_int_distribution<int> decade(-300, 300);
                         const double scale = std::pow(10.0, decade(random));
                         Lines lines{};
-                        for (TMyPoint& p : lines) {
-                          p = TMyPoint(unit(random) * scale, unit(random) * scale);
-                        }
+                        std::generate(lines.begin(), lines.end(), [&] {
+                          return TMyPoint(unit(random) * scale, unit(random) * scale);
+                        });
                         return lines;
                       },
                       [](double value, std::mt19937_64& random) {
@@ -181,22 +182,22 @@ TEST(MeetingPointSearch, PointsAtScalesFrom1eMinus300To1e300) {
 }
 
 TEST(MeetingPointSearch, NearlyParallelLines) {
-  const Family family{"nearly parallel lines",
-                      [](std::mt19937_64& random) {
-                        std::uniform_real_distribution<double> unit(-1.0, 1.0);
-                        std::uniform_real_distribution<double> turn(0.0, 6.283185307179586);
-                        std::uniform_int_distribution<int> steepness(4, 15);
-                        const double phi = turn(random);
-                        const double angle = std::pow(10.0, -steepness(random));
-                        const TMyPoint centre(unit(random), unit(random));
-                        const TMyPoint d1(std::cos(phi), std::sin(phi));
-                        const TMyPoint d2(std::cos(phi + angle), std::sin(phi + angle));
-                        return Lines{centre - d1, centre + d1 * 0.75, centre - d2 * 0.5,
-                                     centre + d2};
-                      },
-                      [](double value, std::mt19937_64& random) {
-                        return value == 0.0 ? value : ByUnits(value, random, 8);
-                      }};
+  const Family family{
+      "nearly parallel lines",
+      [](std::mt19937_64& random) {
+        std::uniform_real_distribution<double> unit(-1.0, 1.0);
+        std::uniform_real_distribution<double> turn(0.0, 6.283185307179586);
+        std::uniform_int_distribution<int> steepness(4, 15);
+        const double phi = turn(random);
+        const double angle = std::pow(10.0, -steepness(random));
+        const TMyPoint centre(unit(random), unit(random));
+        const TMyPoint d1(std::cos(phi), std::sin(phi));
+        const TMyPoint d2(std::cos(phi + angle), std::sin(phi + angle));
+        return Lines{centre - d1, centre + d1 * 0.75, centre - d2 * 0.5, centre + d2};
+      },
+      [](double value, std::mt19937_64& random) {
+        return value == 0.0 ? value : ByUnits(value, random, 8);
+      }};
   EXPECT_LE(Climb(family, 23), 0.5 + 0x1p-10);
 }
 
