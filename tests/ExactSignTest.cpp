@@ -13,6 +13,7 @@
 #include <random>
 #include <utility>
 
+#include "ExactProductSum.h"
 #include "GeometryChecks.h"
 #include "Renumbering.h"
 #include "Utmypoint.h"
@@ -105,6 +106,25 @@ TEST(Cross, HasTheExactSignAtEveryScale) {
   EXPECT_GT(Cross({0x1p-1074, 0}, {0, 0x1p-1074}), 0.0);
   EXPECT_EQ(Cross({0x1p1023, 0}, {0, 0x1p1023}), std::numeric_limits<double>::infinity());
   EXPECT_EQ(Cross({0x1p1023, 0x1p1023}, {0x1p1023, 0x1p1023}), 0.0);
+}
+
+// The exact sum under Cross and MeetingPoint, at its limit: sixteen equal
+// products of the largest significands, whose sum needs four bits more than
+// each, at every alignment of their top bit to the sum's digits, of either
+// sign.
+TEST(ExactSumOfProducts, KeepsTheSignOfSixteenLargestProducts) {
+  using incircle::detail::ProductTerm;
+  for (int exponent = -60; exponent < 0; ++exponent) {
+    const double x = std::ldexp(1 - 0x1p-53, exponent);
+    for (const bool negative : {false, true}) {
+      std::array<ProductTerm, 16> terms{};
+      terms.fill({x, x, 0, negative});
+      const incircle::detail::ScaledPair sum = incircle::detail::ExactSumOfProducts(terms);
+      const double value = std::ldexp(sum.hi, sum.exponent);
+      const double expected = (negative ? -16 : 16) * x * x;
+      ASSERT_NEAR(value, expected, 0x1p-50 * std::fabs(expected)) << exponent;
+    }
+  }
 }
 
 // Doubling is exact, and so are the differences of P, 2P and 4P: the sides
