@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 
 namespace incircle::detail {
@@ -12,12 +13,19 @@ namespace {
 
 constexpr int kDigitBits = 26;
 constexpr std::int64_t kDigitMask = (std::int64_t{1} << kDigitBits) - 1;
+// The exponent of the lowest bit of a double, -1074, and of the highest bit
+// of a double's significand read as an integer below 2^53, 971.
+constexpr int kLowestDoubleBit =
+    std::numeric_limits<double>::min_exponent - std::numeric_limits<double>::digits;
+constexpr int kHighestDoubleBit =
+    std::numeric_limits<double>::max_exponent - std::numeric_limits<double>::digits;
 // The lowest bit of any product of two doubles: 2^-1074 * 2^-1074.
-constexpr int kLowestBit = -2148;
+constexpr int kLowestBit = 2 * kLowestDoubleBit;
 // The highest bit a product can reach, counted from kLowestBit: factors
 // below 2^(971 + 53), each times at most 2 for a halved difference; the
 // digits end one above the digit of that bit.
-constexpr int kHighestProductBit = 2 * 971 + 2 + 106 - kLowestBit;
+constexpr int kHighestProductBit =
+    2 * kHighestDoubleBit + 2 + 2 * std::numeric_limits<double>::digits - kLowestBit;
 constexpr int kDigitCount = kHighestProductBit / kDigitBits + 4;
 
 // |x| = significand * 2^exponent, significand an integer below 2^53.
@@ -33,9 +41,9 @@ struct IntegerDouble {
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52U) - 1);
   const bool negative = (bits >> 63U) != 0;
   if (field == 0) {
-    return {fraction, -1074, negative};  // zero or subnormal
+    return {fraction, kLowestDoubleBit, negative};  // zero or subnormal
   }
-  return {fraction | (std::uint64_t{1} << 52U), field - 1075, negative};
+  return {fraction | (std::uint64_t{1} << 52U), field + kLowestDoubleBit - 1, negative};
 }
 
 using Digits = std::array<std::int64_t, kDigitCount>;
