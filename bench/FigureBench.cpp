@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ExactCross.h"
 #include "TangentialFigures.h"
 #include "Utmypoint.h"
 #include "Utmyrectangle.h"
@@ -75,7 +76,9 @@ bool PitotFloor(const TMyRectangle& figure) {
   int left = 0;
   int right = 0;
   for (std::size_t i = 0; i < 4; ++i) {
-    const double turn = Cross(sides[i], sides[(i + 1) % 4]);
+    // The inline cross product the figure test itself uses: the public Cross
+    // is out of line, a call the figure test does not pay.
+    const double turn = incircle::detail::ExactSignCross(sides[i], sides[(i + 1) % 4]);
     left += turn > 0 ? 1 : 0;
     right += turn < 0 ? 1 : 0;
   }

@@ -72,10 +72,14 @@ void CheckMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) {
   Require(P0 != P1 && P2 != P3, "a meeting point needs two lines");
   // Parallel lines a unit apart and lines crossing at 10^16 at an angle of
   // 10^-16 are both within the crossing's own rounding of a point far out:
-  // no distance tells them apart, so parallelism is decided exactly.
+  // no distance tells them apart, so parallelism is decided exactly, for
+  // lines whose differences are exact doubles.
   const TMyPoint d1 = P1 - P0;
   const TMyPoint d2 = P3 - P2;
-  if (IsFinite(d1) && IsFinite(d2)) {
+  const auto exact = [](TMyPoint difference, TMyPoint to, TMyPoint from) {
+    return IsFinite(difference) && difference + from == to && to - difference == from;
+  };
+  if (exact(d1, P1, P0) && exact(d2, P3, P2)) {
     Require(checks::ExactCrossSign(d1, d2) != 0, "parallel lines have no meeting point");
   }
   // The crossing is found from the lines' own points and reaches out from

@@ -2,11 +2,17 @@
 #include "Utmypoint.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <initializer_list>
 #include <limits>
 #include <optional>
+#include <span>
 
+#include "ExactCross.h"
+#include "ExactProductSum.h"
+#include "PairArithmetic.h"
 #include "PlaneConstructions.h"
 #include "PowerOfTwoScaling.h"
 
@@ -29,116 +35,144 @@ template <typename... Points>
   return TowardsBisectorPoint(toB, toC, dAB, dAC);
 }
 
-// A difference of two finite points, times a power of two.
-struct Difference {
-  TMyPoint digits;
+using incircle::detail::ExactSumOfProducts;
+using incircle::detail::Pair;
+using incircle::detail::ProductTerm;
+using incircle::detail::ScaledPair;
+
+// The share of the sum of the two products below which the pair cross
+// product is not trusted: its error, 21 u^2 of that sum, is then no longer
+// below 2^-66 of itself.
+constexpr double kTrustedCrossShare = 0x1p-35;
+
+// a - b for finite doubles, exactly: (hi + lo) * 2^exponent. The difference
+// of two doubles overflows only when both are beyond 2^970 in magnitude,
+// where halving them is exact.
+struct ExactDifference {
+  double hi = 0.0;
+  double lo = 0.0;
   int exponent = 0;
 };
 
-// p - q. A difference can overflow only when both points are beyond 2^1021
-// in a coordinate; halving them is then exact where it matters, losing at
-// most a subnormal bit far below the other coordinate.
-[[nodiscard]] Difference DifferenceOf(TMyPoint p, TMyPoint q) noexcept {
-  if (const TMyPoint difference = p - q; IsFinite(difference)) {
-    return {difference, 0};
+[[nodiscard]] ExactDifference DifferenceOf(double a, double b) noexcept {
+  if (std::isfinite(a - b)) {
+    const Pair d = incircle::detail::TwoSum(a, -b);
+    return {d.hi, d.lo, 0};
   }
-  return {ScaledByPowerOfTwo(p, -1) - ScaledByPowerOfTwo(q, -1), 1};
+  const Pair d = incircle::detail::TwoSum(a * 0.5, -(b * 0.5));
+  return {d.hi, d.lo, 1};
 }
 
-// A number as digits times a power of two, so that products of coordinates
-// of any size neither overflow nor underflow.
-struct Scaled {
-  double digits = 0.0;
-  int exponent = 0;
-};
-
-// The exponent of a zero, below any product's, so that it never leads.
-constexpr int kZeroExponent = -(1 << 20);
-
-// Digits in [1, 2), exactly, subnormals included.
-[[nodiscard]] Scaled Split(double value) noexcept {
-  if (value == 0.0) {
-    return {0.0, kZeroExponent};
-  }
-  const int unit = UnitExponent(std::fabs(value));
-  return {ScaledByPowerOfTwo(value, unit), -unit};
+// u.x * w.y - u.y * w.x for vectors of exact differences, exactly: each
+// part of one factor times each part of the other.
+[[nodiscard]] ScaledPair ExactCross(const ExactDifference& ux, const ExactDifference& uy,
+                                    const ExactDifference& wx, const ExactDifference& wy) noexcept {
+  const int left = ux.exponent + wy.exponent;
+  const int right = uy.exponent + wx.exponent;
+  const std::array<ProductTerm, 8> terms{{{ux.hi, wy.hi, left, false},
+                                          {ux.hi, wy.lo, left, false},
+                                          {ux.lo, wy.hi, left, false},
+                                          {ux.lo, wy.lo, left, false},
+                                          {uy.hi, wx.hi, right, true},
+                                          {uy.hi, wx.lo, right, true},
+                                          {uy.lo, wx.hi, right, true},
+                                          {uy.lo, wx.lo, right, true}}};
+  return ExactSumOfProducts(terms);
 }
 
-// a.x * b.y - a.y * b.x for finite vectors of any size and spread. Each
-// product is formed from the digits of its factors; the smaller is brought
-// to the larger's exponent, and Kahan's determinant takes it from there:
-// exact in sign, and within two units in the last place but for what a
-// product more than 2^960 times smaller than the other loses to underflow.
-[[nodiscard]] Scaled ScaledCross(TMyPoint a, TMyPoint b) noexcept {
-  const Scaled ax = Split(a.x);
-  const Scaled ay = Split(a.y);
-  const Scaled bx = Split(b.x);
-  const Scaled by = Split(b.y);
-  const int left = ax.exponent + by.exponent;
-  const int right = ay.exponent + bx.exponent;
-  const int top = std::max(left, right);
-  if (top < kZeroExponent) {
-    return {0.0, 0};  // both products are zero
-  }
-  const double digits = KahanCross({ScaledByPowerOfTwo(ax.digits, std::max(left - top, -2000)),
-                                    ScaledByPowerOfTwo(ay.digits, std::max(right - top, -2000))},
-                                   {bx.digits, by.digits});
-  return {digits, top};
-}
-
-// The crossing for points of any finite size and spread, as
-// P0 + d1 * Cross(P2 - P0, d2) / Cross(d1, d2). Every difference keeps its
-// own exponent, so that a line through two subnormal points keeps its exact
-// direction next to points near the top of the range, and every coordinate
-// of d1 is multiplied by the quotient from its own digits, so that the
-// crossing is rounded once where it is itself subnormal, not before. The
-// cross products are exact in sign: parallel is exactly parallel. Needs
-// two distinct points for each line.
-[[nodiscard]] std::optional<TMyPoint> CarefulMeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2,
-                                                          TMyPoint P3) noexcept {
-  const Difference u1 = DifferenceOf(P1, P0);
-  const Difference u2 = DifferenceOf(P3, P2);
-  const Scaled denominator = ScaledCross(u1.digits, u2.digits);
-  if (denominator.digits == 0.0) {
-    return std::nullopt;
-  }
-  if (P2 == P0) {
-    return P0;
-  }
-  const Difference v = DifferenceOf(P2, P0);
-  const Scaled numerator = ScaledCross(v.digits, u2.digits);
-  if (numerator.digits == 0.0) {
-    return P0;
-  }
-  // d1 * t == u1.digits * (numerator / denominator) * 2^v.exponent: the
-  // exponents of the two directions cancel.
-  const Scaled n = Split(numerator.digits);
-  const Scaled d = Split(denominator.digits);
-  const double quotient = n.digits / d.digits;
-  const int exponent =
-      numerator.exponent + n.exponent - denominator.exponent - d.exponent + v.exponent;
-  const auto along = [&](double coordinate) {
-    const Scaled c = Split(coordinate);
-    return c.digits == 0.0 ? 0.0 : ScaledByPowerOfTwo(c.digits * quotient, c.exponent + exponent);
-  };
-  const TMyPoint crossing = P0 + TMyPoint(along(u1.digits.x), along(u1.digits.y));
-  if (!IsFinite(crossing)) {
-    return std::nullopt;
-  }
-  return crossing;
-}
-
-// Zero, or within [2^-300, 2^300] in magnitude: where every coordinate of
-// the differences and the parameter lie, no product, error term or quotient
-// leaves the normal range, and the crossing computed straight from the
-// differences is rounded exactly as the careful one, without the splitting.
-[[nodiscard]] bool InPlainRange(double value) noexcept {
+// Zero, or within [2^-450, 2^450] in magnitude: where the parts of the
+// differences of such coordinates are multiples of 2^-502, so that every
+// product of two of them is exact as a pair and none overflows.
+[[nodiscard]] bool InPairRange(double value) noexcept {
   const double magnitude = std::fabs(value);
-  return magnitude == 0.0 || (magnitude >= 0x1p-300 && magnitude <= 0x1p300);
+  return magnitude == 0.0 || (magnitude >= 0x1p-450 && magnitude <= 0x1p450);
 }
 
-[[nodiscard]] bool InPlainRange(TMyPoint p) noexcept {
-  return InPlainRange(p.x) && InPlainRange(p.y);
+[[nodiscard]] bool InPairRange(TMyPoint p) noexcept { return InPairRange(p.x) && InPairRange(p.y); }
+
+// u.x * w.y - u.y * w.x for exact differences of coordinates in the pair
+// range, as a pair whose error is at most 21 u^2 (|u.x w.y| + |u.y w.x|),
+// u = 2^-53; no value unless that is below 2^-66 of the pair itself, as
+// for lines at an angle above about 2^-35 radians. The exact sum decides
+// the rest (docs/proofs/meeting-point.md).
+[[nodiscard]] std::optional<ScaledPair> FilteredCross(const ExactDifference& ux,
+                                                      const ExactDifference& uy,
+                                                      const ExactDifference& wx,
+                                                      const ExactDifference& wy) noexcept {
+  INCIRCLE_UNFUSED_PRODUCTS
+  using incircle::detail::TwoProduct;
+  using incircle::detail::TwoSum;
+  const Pair left = TwoProduct(ux.hi, wy.hi);
+  const Pair right = TwoProduct(uy.hi, wx.hi);
+  const Pair lead = TwoSum(left.hi, -right.hi);
+  const double parts = ((ux.hi * wy.lo + ux.lo * wy.hi) - (uy.hi * wx.lo + uy.lo * wx.hi)) +
+                       (ux.lo * wy.lo - uy.lo * wx.lo);
+  const Pair value = TwoSum(lead.hi, ((lead.lo + left.lo) - right.lo) + parts);
+  const double size = std::fabs(left.hi) + std::fabs(right.hi);
+  if (!(std::fabs(value.hi) >= kTrustedCrossShare * size)) {
+    return std::nullopt;
+  }
+  if (value.hi == 0.0) {
+    return ScaledPair{};
+  }
+  const int unit = UnitExponent(std::fabs(value.hi));
+  return ScaledPair{ScaledByPowerOfTwo(value.hi, unit), ScaledByPowerOfTwo(value.lo, unit), -unit};
+}
+
+// The exponent e with 2^e <= |value| < 2^(e + 1), for finite non-zero values.
+[[nodiscard]] int ExponentOf(double value) noexcept { return -UnitExponent(std::fabs(value)); }
+
+// origin + q * 2^exponent, rounded once: both are brought by a power of two
+// to the size of the larger near 1, added as a pair, and brought back, which
+// rounds a second time only a subnormal sum, and makes one beyond the range
+// of a double infinite.
+[[nodiscard]] double RoundedSum(double origin, Pair q, int exponent) noexcept {
+  const int qTop = exponent + ExponentOf(q.hi);
+  const int top = origin == 0.0 ? qTop : std::max(qTop, ExponentOf(origin));
+  const double o = ScaledByPowerOfTwo(origin, -top);
+  const double high = ScaledByPowerOfTwo(q.hi, exponent - top);
+  const double low = ScaledByPowerOfTwo(q.lo, exponent - top);
+  const Pair sum = incircle::detail::TwoSum(o, high);
+  return ScaledByPowerOfTwo(sum.hi + (sum.lo + low), top);
+}
+
+// Zero, or within [2^-480, 2^480] in magnitude: coordinates whose products
+// lie within [2^-960, 2^960] and are multiples of 2^-1064, where the inline
+// cross product's sign is proven exact on every target (docs/proofs/cross.md).
+[[nodiscard]] bool InTrustedCrossRange(double value) noexcept {
+  const double magnitude = std::fabs(value);
+  return magnitude == 0.0 || (magnitude >= 0x1p-480 && magnitude <= 0x1p480);
+}
+
+[[nodiscard]] bool InTrustedCrossRange(TMyPoint p) noexcept {
+  return InTrustedCrossRange(p.x) && InTrustedCrossRange(p.y);
+}
+
+// a.x * b.y - a.y * b.x for finite vectors, from the exact sum: within a unit
+// in the last place, infinite beyond the range of a double, and a value
+// too small for one is the smallest double of its sign, not zero.
+[[nodiscard]] double CrossAsDouble(TMyPoint a, TMyPoint b) noexcept {
+  const std::array<ProductTerm, 2> terms{{{a.x, b.y, 0, false}, {a.y, b.x, 0, true}}};
+  const ScaledPair exact = ExactSumOfProducts(terms);
+  if (exact.hi == 0.0) {
+    return 0.0;
+  }
+  const double value = ScaledByPowerOfTwo(exact.hi, exact.exponent);
+  if (value == 0.0) {
+    return std::copysign(std::numeric_limits<double>::denorm_min(), exact.hi);
+  }
+  return value;
+}
+
+// The crossing's coordinate origin + d * t, t = tPair * 2^tExponent.
+[[nodiscard]] double CrossingCoordinate(double origin, const ExactDifference& d, Pair t,
+                                        int tExponent) noexcept {
+  if (d.hi == 0.0) {
+    return origin;
+  }
+  const int unit = UnitExponent(std::fabs(d.hi));
+  const Pair digits{ScaledByPowerOfTwo(d.hi, unit), ScaledByPowerOfTwo(d.lo, unit)};
+  return RoundedSum(origin, incircle::detail::Times(digits, t), d.exponent - unit + tExponent);
 }
 
 }  // namespace
@@ -167,15 +201,39 @@ TMyPoint BisectorPoint(TMyPoint A, TMyPoint B, TMyPoint C) noexcept {
   return ScaledByPowerOfTwo(a + offset, -exponent);
 }
 
+namespace incircle::detail {
+
+// Tied products are rare: the exact sum decides them, for coordinates of
+// any size, where Dekker's split would overflow and a library's std::fma
+// may be wrong in its last bits.
 double CrossOfTiedProducts(TMyPoint a, TMyPoint b) noexcept {
-  constexpr double kLargestSplittable = 0x1p995;
-  if (LargestMagnitude({a, b}) < kLargestSplittable) {
-    return KahanCross(a, b);
+  if (IsFinite(a) && IsFinite(b)) {
+    return CrossAsDouble(a, b);
   }
-  // Both products round to w: their exact errors, from std::fma.
-  const double w = a.y * b.x;
-  return std::fma(a.x, b.y, -w) - std::fma(a.y, b.x, -w);
+  return a.x * b.y - a.y * b.x;
 }
+
+}  // namespace incircle::detail
+
+double Cross(TMyPoint a, TMyPoint b) noexcept {
+  if (InTrustedCrossRange(a) && InTrustedCrossRange(b)) {
+    return incircle::detail::ExactSignCross(a, b);
+  }
+  if (!IsFinite(a) || !IsFinite(b)) {
+    return a.x * b.y - a.y * b.x;
+  }
+  return CrossAsDouble(a, b);
+}
+
+double TMyPoint::Length() const noexcept {
+  const double squares = x * x + y * y;
+  if (squares >= 0x1p-968 && squares <= std::numeric_limits<double>::max()) {
+    return std::sqrt(squares);
+  }
+  return std::hypot(x, y);
+}
+
+double TMyPoint::DistanceTo(TMyPoint b) const noexcept { return (b - *this).Length(); }
 
 std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) noexcept {
   if (!AllFinite(P0, P1, P2, P3)) {
@@ -184,24 +242,42 @@ std::optional<TMyPoint> MeetingPoint(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyP
   if (P0 == P1 || P2 == P3) {
     return std::nullopt;
   }
-  const TMyPoint d1 = P1 - P0;
-  const TMyPoint d2 = P3 - P2;
-  const TMyPoint v = P2 - P0;
-  if (InPlainRange(d1) && InPlainRange(d2) && InPlainRange(v)) {
-    const double denominator = KahanCross(d1, d2);
-    if (denominator == 0.0) {
-      return std::nullopt;
-    }
-    if (const double t = KahanCross(v, d2) / denominator; InPlainRange(t)) {
-      if (t == 0.0) {
-        return P0;
-      }
-      const TMyPoint crossing = P0 + d1 * t;
-      if (!IsFinite(crossing)) {
-        return std::nullopt;
-      }
-      return crossing;
-    }
+  // The crossing is P0 + d1 * t, t = Cross(v, d2) / Cross(d1, d2), from the
+  // exact differences d1 = P1 - P0, d2 = P3 - P2 and v = P2 - P0 and the
+  // exact cross products: t to about 100 bits, d1 * t to about 100 bits,
+  // and the sum rounded once (docs/proofs/meeting-point.md).
+  const ExactDifference d1x = DifferenceOf(P1.x, P0.x);
+  const ExactDifference d1y = DifferenceOf(P1.y, P0.y);
+  const ExactDifference d2x = DifferenceOf(P3.x, P2.x);
+  const ExactDifference d2y = DifferenceOf(P3.y, P2.y);
+  const ExactDifference vx = DifferenceOf(P2.x, P0.x);
+  const ExactDifference vy = DifferenceOf(P2.y, P0.y);
+  const bool inPairRange = InPairRange(P0) && InPairRange(P1) && InPairRange(P2) && InPairRange(P3);
+  std::optional<ScaledPair> denominator;
+  std::optional<ScaledPair> numerator;
+  if (inPairRange) {
+    denominator = FilteredCross(d1x, d1y, d2x, d2y);
+    numerator = FilteredCross(vx, vy, d2x, d2y);
   }
-  return CarefulMeetingPoint(P0, P1, P2, P3);
+  if (!denominator) {
+    denominator = ExactCross(d1x, d1y, d2x, d2y);
+  }
+  if (denominator->hi == 0.0) {
+    return std::nullopt;  // parallel, or the same line
+  }
+  if (!numerator) {
+    numerator = ExactCross(vx, vy, d2x, d2y);
+  }
+  if (numerator->hi == 0.0) {
+    return P0;
+  }
+  const Pair t = incircle::detail::DividedBy({numerator->hi, numerator->lo},
+                                             {denominator->hi, denominator->lo});
+  const int tExponent = numerator->exponent - denominator->exponent;
+  const TMyPoint crossing(CrossingCoordinate(P0.x, d1x, t, tExponent),
+                          CrossingCoordinate(P0.y, d1y, t, tExponent));
+  if (!IsFinite(crossing)) {
+    return std::nullopt;
+  }
+  return crossing;
 }

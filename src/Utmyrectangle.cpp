@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <limits>
 
+#include "ExactCross.h"
 #include "PlaneConstructions.h"
 #include "PowerOfTwoScaling.h"
 
@@ -137,8 +138,9 @@ struct Numbering {
 // neither crosses itself nor winds twice. Returns +1 when it turns left at
 // every corner, -1 when right at every corner, 0 otherwise.
 [[nodiscard]] double Turning(const Sides& s) noexcept {
-  const std::array<double, 4> turns{Cross(s[0], s[1]), Cross(s[1], s[2]), Cross(s[2], s[3]),
-                                    Cross(s[3], s[0])};
+  using incircle::detail::ExactSignCross;
+  const std::array<double, 4> turns{ExactSignCross(s[0], s[1]), ExactSignCross(s[1], s[2]),
+                                    ExactSignCross(s[2], s[3]), ExactSignCross(s[3], s[0])};
   // Bitwise, not short-circuit: whether a figure is convex is a coin toss
   // in a mixed stream of figures.
   const auto positive = [](double turn) { return static_cast<int>(turn > 0.0); };

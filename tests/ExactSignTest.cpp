@@ -12,7 +12,9 @@
 #include <cstddef>
 #include <limits>
 #include <random>
+#include <utility>
 
+#include "ExactProductSum.h"
 #include "GeometryChecks.h"
 #include "Renumbering.h"
 #include "Utmypoint.h"
@@ -68,6 +70,61 @@ TEST(Cross, HasTheExactSign) {
     ASSERT_EQ(SignOf(Cross(a, b)), ExactCrossSign(a, b)) << i;
     ASSERT_EQ(SignOf(Cross(b, a)), ExactCrossSign(b, a)) << i;
     ASSERT_EQ(SignOf(Cross(a, a)), 0) << i;
+  }
+}
+
+// The sign stays exact at every scale: products that overflow, products
+// whose rounding errors underflow or that vanish altogether, and vectors of
+// very different sizes.
+TEST(Cross, HasTheExactSignAtEveryScale) {
+  std::mt19937_64 random(12);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_int_distribution<int> ulps(-2, 2);
+  for (const auto& [aScale, bScale] :
+       {std::pair{-1000, -1000}, std::pair{-600, -470}, std::pair{-470, -470}, std::pair{470, 470},
+        std::pair{600, 500}, std::pair{1000, 1000}, std::pair{-1070, 1000}, std::pair{1020, -60}}) {
+    for (int i = 0; i < 5000; ++i) {
+      const TMyPoint a(unit(random), unit(random));
+      const double k = unit(random) * 8;
+      TMyPoint b = a * k;
+      b.y += ulps(random) * std::numeric_limits<double>::epsilon() * std::fabs(b.y);
+      const TMyPoint A(std::ldexp(a.x, aScale), std::ldexp(a.y, aScale));
+      const TMyPoint B(std::ldexp(b.x, bScale), std::ldexp(b.y, bScale));
+      ASSERT_EQ(SignOf(Cross(A, B)), ExactCrossSign(A, B)) << aScale << ", " << bScale << ", " << i;
+      ASSERT_EQ(SignOf(Cross(B, A)), ExactCrossSign(B, A)) << aScale << ", " << bScale << ", " << i;
+      ASSERT_EQ(Cross(A, A), 0.0) << aScale << ", " << i;
+    }
+  }
+  // Two large products of one sign whose sum carries a bit beyond either:
+  // at every alignment of the products' top bit to the digits of the exact
+  // sum, the carry must not be taken for the sign.
+  for (int exponent = 481; exponent < 481 + 60; ++exponent) {
+    const double x = std::ldexp(1 - 0x1p-53, exponent);
+    ASSERT_GT(Cross({x, -x}, {x, x}), 0.0) << exponent;
+    ASSERT_LT(Cross({x, x}, {x, -x}), 0.0) << exponent;
+  }
+  // Nonzero however small, infinite however large, never NaN.
+  EXPECT_GT(Cross({0x1p-1074, 0}, {0, 0x1p-1074}), 0.0);
+  EXPECT_EQ(Cross({0x1p1023, 0}, {0, 0x1p1023}), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(Cross({0x1p1023, 0x1p1023}, {0x1p1023, 0x1p1023}), 0.0);
+}
+
+// The exact sum under Cross and MeetingPoint, at its limit: sixteen equal
+// products of the largest significands, whose sum needs four bits more than
+// each, at every alignment of their top bit to the sum's digits, of either
+// sign.
+TEST(ExactSumOfProducts, KeepsTheSignOfSixteenLargestProducts) {
+  using incircle::detail::ProductTerm;
+  for (int exponent = -60; exponent < 0; ++exponent) {
+    const double x = std::ldexp(1 - 0x1p-53, exponent);
+    for (const bool negative : {false, true}) {
+      std::array<ProductTerm, 16> terms{};
+      terms.fill({x, x, 0, negative});
+      const incircle::detail::ScaledPair sum = incircle::detail::ExactSumOfProducts(terms);
+      const double value = std::ldexp(sum.hi, sum.exponent);
+      const double expected = (negative ? -16 : 16) * x * x;
+      ASSERT_NEAR(value, expected, 0x1p-50 * std::fabs(expected)) << exponent;
+    }
   }
 }
 

@@ -2,10 +2,8 @@
 // How far MeetingPoint lies from the true crossing of the lines through the
 // four points it is given, worked out in exact rational arithmetic, against
 // the angle at which the lines cross and the size of the coordinates. The
-// table is printed, and each cell is held to the bound the rounding of the
-// inputs allows.
+// table is printed, and each cell is held to the proven bound.
 
-#include <gmpxx.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,48 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "MeetingPointOracle.h"
+#include "PairArithmetic.h"
 #include "Utmypoint.h"
 
 namespace {
 
-struct ExactPoint {
-  mpq_class x;
-  mpq_class y;
-};
-
-ExactPoint Exact(TMyPoint p) { return {mpq_class(p.x), mpq_class(p.y)}; }
-
-mpq_class ExactCross(const ExactPoint& a, const ExactPoint& b) { return a.x * b.y - a.y * b.x; }
-
-ExactPoint Minus(const ExactPoint& a, const ExactPoint& b) { return {a.x - b.x, a.y - b.y}; }
-
-// The crossing of the lines through P0, P1 and through P2, P3, exactly.
-std::optional<ExactPoint> ExactCrossing(TMyPoint P0, TMyPoint P1, TMyPoint P2, TMyPoint P3) {
-  const ExactPoint p0 = Exact(P0);
-  const ExactPoint d1 = Minus(Exact(P1), p0);
-  const ExactPoint d2 = Minus(Exact(P3), Exact(P2));
-  const mpq_class denominator = ExactCross(d1, d2);
-  if (denominator == 0) {
-    return std::nullopt;
-  }
-  const mpq_class t = ExactCross(Minus(Exact(P2), p0), d2) / denominator;
-  return ExactPoint{p0.x + d1.x * t, p0.y + d1.y * t};
-}
-
-// The distance from the computed to the exact crossing, in units in the
-// last place of the largest coordinate of the crossing and of the points
-// that give the lines: the crossing is found from those points, and cannot
-// be closer than their rounding where it lies much nearer the origin.
-double UlpsOff(TMyPoint computed, const ExactPoint& exact, double largestPoint) {
-  const double largest =
-      std::max({std::fabs(exact.x.get_d()), std::fabs(exact.y.get_d()), std::fabs(largestPoint)});
-  int exponent = 0;
-  std::frexp(largest, &exponent);
-  const mpq_class unit(std::ldexp(1.0, std::max(exponent - 53, -1074)));
-  const mpq_class dx = abs(mpq_class(computed.x) - exact.x) / unit;
-  const mpq_class dy = abs(mpq_class(computed.y) - exact.y) / unit;
-  return std::max(dx.get_d(), dy.get_d());
-}
+using oracle::ExactCrossing;
+using oracle::UlpsOff;
 
 // Where the points lie: the size of their coordinates, and whether their
 // differences are exact: points on an integer grid, subnormal points, and
@@ -136,12 +100,12 @@ Cell Measure(const Placement& placement, double angle, std::mt19937_64& random) 
   return cell;
 }
 
-// The bound, in units in the last place: a few roundings where the
-// differences of the points are exact; where they round, each line may turn
-// by half a unit of its own direction, which moves the crossing along the
-// other line by that over the sine of the angle between them.
-double Bound(const Placement& placement, double angle) {
-  return placement.exact_differences ? 4.0 : 4.0 + 2.0 / angle;
+// The proven bound, in units in the last place of the largest coordinate,
+// whether the differences of the points round or not: the nearest double but
+// for 2^-10 units, and three quarters of a unit where the crossing is
+// subnormal (docs/proofs/meeting-point.md).
+double Bound(const Placement& placement) {
+  return placement.scale < 0x1p-1000 ? 0.75 + 0x1p-10 : 0.5 + 0x1p-10;
 }
 
 TEST(MeetingPointAccuracy, AgainstExactArithmeticByAngleAndSize) {
@@ -163,7 +127,7 @@ TEST(MeetingPointAccuracy, AgainstExactArithmeticByAngleAndSize) {
       std::snprintf(entry.data(), entry.size(), " %.3g / %.3g |", cell.median, cell.worst);
       table += entry.data();
       EXPECT_EQ(cell.missing, 0) << placement.name << ", angle " << angle;
-      EXPECT_LE(cell.worst, Bound(placement, angle)) << placement.name << ", angle " << angle;
+      EXPECT_LE(cell.worst, Bound(placement)) << placement.name << ", angle " << angle;
     }
     table += "\n";
   }
@@ -173,16 +137,14 @@ TEST(MeetingPointAccuracy, AgainstExactArithmeticByAngleAndSize) {
 
 }  // namespace
 
-// Points within a factor of 2 of each other have exact differences, and the
-// parameter of the crossing is then a quotient of two cross products within
-// 2 units of rounding each: with the product and the sum after it, the
-// crossing is off by at most 6u |P0 - X| + u |X| per coordinate (u = 2^-53),
-// that is 6.5 units in the last place of the largest coordinate. Lines
-// crossing well outside the segments between their points come near it.
-TEST(MeetingPointAccuracy, ExactDifferencesStayWithinTheirRoundingBound) {
+// Points within a factor of 2 of each other have exact differences: at
+// every scale, the crossing is the nearest double to the exact one, but for
+// 2^-10 units in the last place of the largest coordinate.
+TEST(MeetingPointAccuracy, ExactDifferencesGiveTheNearestDouble) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> spread(1.05, 1.95);
   double worst = 0.0;
+  double beyond = 0.0;
   for (int i = 0; i < 100000; ++i) {
     const double size = std::ldexp(1.0, (i % 5 - 2) * 400);
     std::array<TMyPoint, 4> p{};
@@ -192,13 +154,95 @@ TEST(MeetingPointAccuracy, ExactDifferencesStayWithinTheirRoundingBound) {
     const auto crossing = MeetingPoint(p[0], p[1], p[2], p[3]);
     ASSERT_EQ(exact.has_value(), crossing.has_value());
     if (crossing) {
-      double largestPoint = 0.0;
-      for (const TMyPoint point : p) {
-        largestPoint = std::max({largestPoint, point.x, point.y});
-      }
+      const double largestPoint = oracle::LargestCoordinate(p[0], p[1], p[2], p[3]);
       worst = std::max(worst, UlpsOff(*crossing, *exact, largestPoint));
+      beyond = std::max(beyond, oracle::BeyondNearest(*crossing, *exact, largestPoint));
     }
   }
-  std::printf("points within a factor of 2: worst %.3g units in the last place\n", worst);
-  EXPECT_LE(worst, 6.5);
+  std::printf(
+      "points within a factor of 2: worst %.3g units in the last place, %.3g beyond the nearest "
+      "double\n",
+      worst, beyond);
+  EXPECT_LE(worst, 0.5 + 0x1p-10);
+  EXPECT_LE(beyond, oracle::kBeyondNearest);
+}
+
+// Integer points below 2^52, P0 and the crossing at opposite ends of that
+// range: |t (P1 - P0)| is then nearly twice the largest coordinate, which
+// magnifies any rounding of the parameter t. An earlier MeetingPoint was
+// 11.3 units off here.
+TEST(MeetingPointAccuracy, IntegerPointsWithTheCrossingFarFromP0) {
+  const TMyPoint P0(-0x1.ffffffffffcc8p+51, -0x1.fffffffffbd08p+51);
+  const TMyPoint P1(-0x1.ffff841558802p+51, -0x1.ffff841475cc8p+51);
+  const TMyPoint P2(0x1.ffffff00a5ad4p+51, 0x1.ffffffa57816p+51);
+  const TMyPoint P3(0x1.ffffff3f247f6p+51, 0x1.ffffffc2107d6p+51);
+  const auto exact = ExactCrossing(P0, P1, P2, P3);
+  const auto crossing = MeetingPoint(P0, P1, P2, P3);
+  ASSERT_TRUE(exact && crossing);
+  const double largestPoint = oracle::LargestCoordinate(P0, P1, P2, P3);
+  EXPECT_LE(UlpsOff(*crossing, *exact, largestPoint), 0.5 + 0x1p-10);
+  EXPECT_EQ(crossing->x, oracle::Nearest(exact->x));
+  EXPECT_EQ(crossing->y, oracle::Nearest(exact->y));
+}
+
+// Lines through points from 0.9e308 to the largest double: every crossing
+// that is a finite double has a value, also where the differences round.
+TEST(MeetingPointAccuracy, FiniteCrossingsNearTheTopOfTheRangeHaveAValue) {
+  std::mt19937_64 random(308);
+  std::uniform_real_distribution<double> size(0.9e308, std::numeric_limits<double>::max());
+  std::uniform_int_distribution<int> sign(0, 1);
+  const auto coordinate = [&] { return size(random) * (sign(random) != 0 ? 1 : -1); };
+  int finite = 0;
+  for (int i = 0; i < 20000; ++i) {
+    std::array<TMyPoint, 4> p{};
+    std::generate(p.begin(), p.end(), [&] { return TMyPoint(coordinate(), coordinate()); });
+    const auto exact = ExactCrossing(p[0], p[1], p[2], p[3]);
+    if (!exact || std::max(oracle::Magnitude(exact->x), oracle::Magnitude(exact->y)) >
+                      std::numeric_limits<double>::max() * (1 - 0x1p-40)) {
+      continue;
+    }
+    ++finite;
+    const auto crossing = MeetingPoint(p[0], p[1], p[2], p[3]);
+    ASSERT_TRUE(crossing.has_value()) << i;
+    ASSERT_LE(UlpsOff(*crossing, *exact, oracle::LargestCoordinate(p[0], p[1], p[2], p[3])),
+              0.5 + 0x1p-10)
+        << i;
+  }
+  EXPECT_GT(finite, 5000);
+}
+
+// The pair arithmetic under MeetingPoint, against exact rationals: the
+// product of two doubles exactly, and the product and quotient of pairs
+// within their proven relative errors, 9 u^2 and 26 u^2.
+TEST(PairArithmetic, HoldsItsProvenBounds) {
+  using incircle::detail::Pair;
+  std::mt19937_64 random(106);
+  std::uniform_real_distribution<double> digits(1.0, 2.0);
+  std::uniform_int_distribution<int> exponent(-20, 20);
+  const auto pair = [&] {
+    const double hi = std::ldexp(digits(random), exponent(random));
+    const double lo = std::ldexp(digits(random) - 1.5, exponent(random) % 4 - 54) * hi;
+    return incircle::detail::FastTwoSum(hi, lo);
+  };
+  const auto exact = [](Pair p) -> mpq_class { return mpq_class(p.hi) + mpq_class(p.lo); };
+  const mpq_class u2(0x1p-106);
+  mpq_class worstTimes = 0;
+  mpq_class worstQuotient = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const Pair x = pair();
+    const Pair y = pair();
+    const Pair product = incircle::detail::TwoProduct(x.hi, y.hi);
+    ASSERT_EQ(exact(product), mpq_class(x.hi) * mpq_class(y.hi)) << i;
+    const mpq_class times = exact(x) * exact(y);
+    worstTimes = std::max(
+        worstTimes, mpq_class(abs(exact(incircle::detail::Times(x, y)) - times) / abs(times)));
+    const mpq_class quotient = exact(x) / exact(y);
+    worstQuotient = std::max(
+        worstQuotient,
+        mpq_class(abs(exact(incircle::detail::DividedBy(x, y)) - quotient) / abs(quotient)));
+  }
+  std::printf("pairs: product within %.3g u^2, quotient within %.3g u^2\n",
+              mpq_class(worstTimes / u2).get_d(), mpq_class(worstQuotient / u2).get_d());
+  EXPECT_LE(worstTimes, 9 * u2);
+  EXPECT_LE(worstQuotient, 26 * u2);
 }

@@ -73,6 +73,16 @@ INSTANTIATE_TEST_SUITE_P(
         TwoLines{{0, 0}, {1, 0}, {0, 1e300}, {1e300, 1e300 - 1e290}, std::nullopt},
         // The difference of the first line's points overflows.
         TwoLines{{-1e308, 0}, {1e308, 1}, {0, 0.5}, {1, 0.5}, TMyPoint(0, 0.5)},
+        // Perpendicular lines near the top of the range: the parameter times
+        // the direction, 1e308 * -2, overflows before the point is added.
+        TwoLines{{1e308, 0}, {0, 0}, {-1e308, 1}, {-1e308, 2}, TMyPoint(-1e308, 0)},
+        // A line through P0 on the x axis, tilted by the smallest subnormal
+        // over 3e308: halving its overflowing difference would lose the
+        // tilt and make it parallel to the axis, which it crosses at P0.
+        TwoLines{{-1.5e308, 0}, {1.5e308, 0x1p-1074}, {0, 0}, {1, 0}, TMyPoint(-1.5e308, 0)},
+        // Lines whose differences, rounded, are parallel, and the lines not:
+        // 1 - 1e-20 rounds to 1, and the lines cross at (1, 2).
+        TwoLines{{0, 0}, {1, 2}, {1e-20, 0}, {1, 2}, TMyPoint(1, 2)},
         // Directions whose cross product is a quarter of the smallest
         // subnormal: exactly, t = -5.
         TwoLines{{0, 0},
