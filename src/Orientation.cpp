@@ -177,6 +177,10 @@ int ExactTurn(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
   if (const std::optional<int> sign = SecondStageSign(a, b, c)) {
     return *sign;
   }
+  return ExpansionTurn(a, b, c);
+}
+
+int ExpansionTurn(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
   std::array<Product, 6> products;
   std::size_t count = 0;
   const auto add = [&](double x, double y, double sign) {
@@ -240,12 +244,12 @@ double TurningOfCorners(const std::array<TMyPoint, 4>& corners,
   return anyLeft ? 1.0 : -1.0;
 }
 
-double FilteredTurnOfCorners(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
-  return FilteredTurn(b - a, c - b);
+BoundedTurn BoundedTurnOfCorners(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
+  return BoundedTurnOf(b - a, c - b);
 }
 
 int Turn(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
-  const double turn = FilteredTurnOfCorners(a, b, c);
+  const double turn = FilteredTurn(b - a, c - b);
   if (turn != 0.0) {
     return turn > 0.0 ? 1 : -1;
   }

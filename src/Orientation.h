@@ -87,9 +87,13 @@ inline constexpr double kSecondTurnErrorFactor = 0x1p-102;
 [[nodiscard]] double TurningOfCorners(const std::array<TMyPoint, 4>& corners,
                                       const std::array<BoundedTurn, 4>& turns) noexcept;
 
-// The filter alone on b - a and c - b, as Turn and the figure test apply
-// it, compiled with the library: 0 when it cannot vouch, otherwise the
-// turn whose sign it vouches for.
-[[nodiscard]] double FilteredTurnOfCorners(TMyPoint a, TMyPoint b, TMyPoint c) noexcept;
+// The filter's turn and bound for b - a and c - b, as Turn and the figure
+// test compute them (the figure test on sides near unit size), compiled
+// with the library.
+[[nodiscard]] BoundedTurn BoundedTurnOfCorners(TMyPoint a, TMyPoint b, TMyPoint c) noexcept;
+
+// The last stage of ExactTurn alone: the six products of coordinates,
+// added up exactly in expansion arithmetic. Exact for any finite points.
+[[nodiscard]] int ExpansionTurn(TMyPoint a, TMyPoint b, TMyPoint c) noexcept;
 
 }  // namespace orientation

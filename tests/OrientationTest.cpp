@@ -75,12 +75,11 @@ void ExpectEveryStageExact(TMyPoint a, TMyPoint b, TMyPoint c) {
 }
 
 // Three corners exactly on one line whose differences round: corners on
-// the integer grid times 2^exponent, `start`, `start + k d` and
-// `start + K d`, with d of odd coordinates, where the far corner's
-// coordinates are multiples of 2^s (K is chosen so) and up to 2^(52 + s):
-// a double, though its difference from the near ones needs more than 53
-// bits. The middle corner is within 2^52 units, so every coordinate is a
-// double.
+// the integer grid times 2^exponent, `middle - K1 d`, `middle` and
+// `middle + K2 d`, with d of odd coordinates, where the outer corners'
+// coordinates are multiples of 2^s (K1 and K2 are chosen so) and up to
+// 2^(52 + s): doubles, though their differences from the middle one, whose
+// coordinates are below 2^52, need more than 53 bits.
 struct CollinearCorners {
   TMyPoint start;
   TMyPoint middle;
@@ -93,8 +92,8 @@ struct LineParameters {
   std::int64_t dy = 1;
   std::int64_t x0 = 0;
   std::int64_t y0 = 0;
-  std::int64_t k = 1;         // steps to the middle corner
-  std::int64_t farSteps = 0;  // steps to the far corner, but for a remainder
+  std::int64_t startSteps = 0;  // steps from the middle corner back, but for a remainder
+  std::int64_t farSteps = 0;    // steps from the middle corner on, but for a remainder
 };
 
 class CollinearGenerator {
@@ -103,14 +102,16 @@ class CollinearGenerator {
 
   LineParameters RandomLine() {
     LineParameters line;
-    line.s = Between(4, 9);
+    line.s = Between(5, 9);
     line.dx = Odd(1 << 20);
     line.dy = Odd(1 << 20);
     line.x0 = Signed(Between64(std::int64_t{1} << 50, std::int64_t{1} << 52));
     line.y0 = Signed(Between64(std::int64_t{1} << 50, std::int64_t{1} << 52));
     const std::int64_t longest = std::max(std::abs(line.dx), std::abs(line.dy));
-    line.k = Between64(1, (std::int64_t{1} << 51) / longest);
-    line.farSteps = (std::int64_t{1} << (51 + line.s)) / longest;
+    line.startSteps = Between64((std::int64_t{1} << (50 + line.s)) / longest,
+                                (std::int64_t{1} << (51 + line.s)) / longest);
+    line.farSteps = Between64((std::int64_t{1} << (50 + line.s)) / longest,
+                              (std::int64_t{1} << (51 + line.s)) / longest);
     return line;
   }
 
@@ -125,8 +126,9 @@ class CollinearGenerator {
         line.y0 += Between64(-1000, 1000);
         break;
       case 2:
-        line.k = std::clamp<std::int64_t>(line.k + Between64(-1000, 1000), 1,
-                                          (std::int64_t{1} << 51) / longest);
+        line.startSteps =
+            std::clamp<std::int64_t>(line.startSteps + Between64(-1000, 1000) * 64, 64,
+                                     (std::int64_t{1} << (51 + line.s)) / longest);
         break;
       case 3:
         line.farSteps = std::clamp<std::int64_t>(line.farSteps + Between64(-1000, 1000) * 64, 64,
@@ -146,19 +148,21 @@ class CollinearGenerator {
 
   CollinearCorners Draw(int exponent) { return CornersOf(RandomLine(), exponent); }
 
-  // y0 = x0 dy / dx modulo 2^s, so that one far step count makes both far
-  // coordinates multiples of 2^s.
+  // y0 = x0 dy / dx modulo 2^s, so that one step count makes both
+  // coordinates of an outer corner multiples of 2^s.
   static CollinearCorners CornersOf(const LineParameters& line, int exponent) {
     const std::int64_t modulus = std::int64_t{1} << line.s;
     const std::int64_t inverse = InverseModulo(line.dx, modulus);
     const std::int64_t wanted = Modulo(line.x0 * Modulo(line.dy * inverse, modulus), modulus);
     const std::int64_t y0 = line.y0 - Modulo(line.y0 - wanted, modulus);
     const std::int64_t far = (line.farSteps & ~(modulus - 1)) + Modulo(-line.x0 * inverse, modulus);
+    const std::int64_t start =
+        (line.startSteps & ~(modulus - 1)) + Modulo(line.x0 * inverse, modulus);
     const auto corner = [&](std::int64_t steps) {
       return TMyPoint(std::ldexp(static_cast<double>(line.x0 + steps * line.dx), exponent),
                       std::ldexp(static_cast<double>(y0 + steps * line.dy), exponent));
     };
-    return {corner(0), corner(line.k), corner(far)};
+    return {corner(-start), corner(0), corner(far)};
   }
 
   std::mt19937_64& random() { return random_; }
@@ -194,10 +198,21 @@ std::vector<int> EveryScale() {
   return exponents;
 }
 
+TMyPoint ApexWithShare(const CollinearCorners& line, double t1Share);
+
 // The apex of the triangle start, apex, far whose incircle touches the
-// side from start to far at `touch`: tangent lengths t0 = |start touch|,
-// t2 = |touch far| and any t1.
+// side from start to far at the middle corner: tangent lengths
+// t0 = |start middle|, t2 = |middle far| and t1, a share of the base. Near
+// the top of the range the share is made smaller until the apex is finite.
 TMyPoint ApexTouchingAt(const CollinearCorners& line, double t1Share) {
+  TMyPoint apex = ApexWithShare(line, t1Share);
+  for (double share = t1Share; !IsFinite(apex); share /= 2) {
+    apex = ApexWithShare(line, share);
+  }
+  return apex;
+}
+
+TMyPoint ApexWithShare(const CollinearCorners& line, double t1Share) {
   using Wide = long double;
   const Wide ux = static_cast<Wide>(line.far.x) - line.start.x;
   const Wide uy = static_cast<Wide>(line.far.y) - line.start.y;
@@ -280,7 +295,9 @@ TEST(FigureConvexity, ThreeCornersExactlyOnALineAnswerNoAtEveryScale) {
       const CollinearCorners line = generator.Draw(exponent);
       const TMyPoint apex = ApexTouchingAt(line, share(generator.random()));
       ASSERT_EQ(RationalTurn(line.start, line.middle, line.far), 0) << exponent;
-      rounded += DifferencesRound(line.far, line.middle) ? 1 : 0;
+      rounded +=
+          DifferencesRound(line.far, line.middle) && DifferencesRound(line.middle, line.start) ? 1
+                                                                                               : 0;
       const Corners corners{line.start, apex, line.far, line.middle};
       EXPECT_FALSE(AnyNumberingAnswersYes(corners))
           << "scale 2^" << exponent << ": " << Describe({line.start, apex, line.far, line.middle});
@@ -304,14 +321,15 @@ TEST(FigureConvexity, DartsLessThanHalfAUnitDeepAnswerNoTheirConvexMirrorsYes) {
       const TMyPoint apex = ApexTouchingAt(line, share(generator.random()));
       const double step = std::ldexp(1.0, exponent);
       const int apexSide = RationalTurn(line.start, line.far, apex);
-      for (const TMyPoint move : {TMyPoint(step, 0), TMyPoint(-step, 0), TMyPoint(0, step),
-                                  TMyPoint(0, -step)}) {
+      for (const TMyPoint move :
+           {TMyPoint(step, 0), TMyPoint(-step, 0), TMyPoint(0, step), TMyPoint(0, -step)}) {
         const TMyPoint moved = line.middle + move;
         const int side = RationalTurn(line.start, line.far, moved);
         ASSERT_NE(side, 0);
         const Corners corners{line.start, apex, line.far, moved};
-        const double largest = std::max(std::fabs(line.far.x), std::fabs(line.far.y));
-        ASSERT_LT(step, std::ldexp(std::numeric_limits<double>::epsilon(), std::ilogb(largest)) / 2);
+        const double largest = std::max({std::fabs(line.far.x), std::fabs(line.far.y),
+                                         std::fabs(line.start.x), std::fabs(line.start.y)});
+        ASSERT_LT(step, (std::nextafter(largest, 2 * largest) - largest) / 2);
         const std::string where = "scale 2^" + std::to_string(exponent) + ": " +
                                   Describe({line.start, apex, line.far, moved});
         if (side == apexSide) {
@@ -373,8 +391,8 @@ TEST(ExactTurn, AgreesWithRationalArithmeticForEveryFiniteInput) {
       ExpectEveryStageExact(line.middle, line.far, line.start);
       ExpectEveryStageExact(line.far, line.start, line.middle);
       TMyPoint nudged = line.far;
-      nudged.y += ulps(random) * std::ldexp(std::numeric_limits<double>::epsilon(),
-                                            std::ilogb(nudged.y));
+      nudged.y +=
+          ulps(random) * std::ldexp(std::numeric_limits<double>::epsilon(), std::ilogb(nudged.y));
       ExpectEveryStageExact(line.start, line.middle, nudged);
       ExpectEveryStageExact(nudged, line.start, line.middle);
     }
