@@ -573,6 +573,47 @@ TEST(TurnFilter, VouchesOnlyForExactSignsAndForMostTurnsClearOfItsBound) {
   EXPECT_GT(vouchedInBand, inBand * 9 / 10);
 }
 
+// Sides that the figure test brings to unit size round once more where
+// they become subnormal: corners whose x coordinates are some 2^-80 of the
+// largest, so that their differences, scaled, are a fraction of the
+// smallest subnormal. The filter on such sides, computed as the figure
+// test computes them, never vouches for a wrong sign; the bound's relative
+// part alone would, for many of them: the absolute part is needed.
+TEST(TurnFilter, SidesThatUnderflowWhenBroughtToUnitSizeNeedTheAbsolutePart) {
+  std::mt19937_64 random(39);
+  std::uniform_int_distribution<int> top(990, 1020);
+  std::uniform_int_distribution<int> small(-64, 64);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  int relativeAloneWrong = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const int e = top(random);
+    const auto x = [&] { return std::ldexp(static_cast<double>(small(random)), e - 1080); };
+    const auto y = [&] { return std::ldexp(unit(random), e); };
+    const TMyPoint a(x(), y());
+    const TMyPoint b(x(), y());
+    const TMyPoint c(x(), y());
+    const double largest = std::max({std::fabs(a.y), std::fabs(b.y), std::fabs(c.y)});
+    const int k = -std::ilogb(largest);
+    const auto side = [&](TMyPoint from, TMyPoint to) {
+      const TMyPoint d = to - from;
+      return TMyPoint(std::ldexp(d.x, k), std::ldexp(d.y, k));
+    };
+    const TMyPoint in = side(a, b);
+    const TMyPoint out = side(b, c);
+    const orientation::BoundedTurn t = orientation::BoundedTurnOf(in, out);
+    const int exact = RationalTurn(a, b, c);
+    if (std::fabs(t.turn) > t.bound) {
+      ASSERT_EQ(t.turn > 0 ? 1 : -1, exact) << Describe({a, b, c});
+    }
+    const double relative =
+        orientation::kTurnErrorFactor * (std::fabs(in.x * out.y) + std::fabs(in.y * out.x));
+    const int sign = (t.turn > 0 ? 1 : 0) - (t.turn < 0 ? 1 : 0);
+    relativeAloneWrong += std::fabs(t.turn) > relative && sign != exact ? 1 : 0;
+  }
+  std::printf("filter: the relative part alone would be wrong %d times\n", relativeAloneWrong);
+  EXPECT_GT(relativeAloneWrong, 0);
+}
+
 // Where the products fall below the normal range the bound's absolute part
 // covers what underflow loses, and no more than it must: a turn of 24
 // units of the smallest subnormal, from sides whose products are exact, is
