@@ -214,17 +214,18 @@ TMyPoint ApexTouchingAt(const CollinearCorners& line, double t1Share) {
 
 TMyPoint ApexWithShare(const CollinearCorners& line, double t1Share) {
   using Wide = long double;
-  const Wide ux = static_cast<Wide>(line.far.x) - line.start.x;
-  const Wide uy = static_cast<Wide>(line.far.y) - line.start.y;
+  const auto wide = [](double v) { return static_cast<Wide>(v); };
+  const Wide ux = wide(line.far.x) - wide(line.start.x);
+  const Wide uy = wide(line.far.y) - wide(line.start.y);
   const Wide base = std::hypot(ux, uy);
-  const Wide t0 = std::hypot(static_cast<Wide>(line.middle.x) - line.start.x,
-                             static_cast<Wide>(line.middle.y) - line.start.y);
+  const Wide t0 = std::hypot(wide(line.middle.x) - wide(line.start.x),
+                             wide(line.middle.y) - wide(line.start.y));
   const Wide t2 = base - t0;
-  const Wide t1 = base * static_cast<Wide>(t1Share);
+  const Wide t1 = base * wide(t1Share);
   const Wide along = ((t0 + t1) * (t0 + t1) - (t2 + t1) * (t2 + t1) + base * base) / (2 * base);
   const Wide across = std::sqrt((t0 + t1) * (t0 + t1) - along * along);
-  return {static_cast<double>(line.start.x + (ux * along - uy * across) / base),
-          static_cast<double>(line.start.y + (uy * along + ux * across) / base)};
+  return {static_cast<double>(wide(line.start.x) + (ux * along - uy * across) / base),
+          static_cast<double>(wide(line.start.y) + (uy * along + ux * across) / base)};
 }
 
 bool AnyNumberingAnswersYes(const Corners& corners) {
