@@ -5,7 +5,12 @@
 // An input of 64 bytes or more is eight raw doubles: NaN, infinities,
 // subnormals and huge values included. A shorter one is up to eight small
 // integers, one byte each, where tangential figures are common and an exact
-// oracle knows every answer.
+// oracle knows every answer. For any finite corners, the turn of each three
+// consecutive ones is decided exactly in rational arithmetic: the figure
+// can answer yes only where all four are of one strict sign, and the
+// library's own exact turn must agree.
+
+#include <gmpxx.h>
 
 #include <algorithm>
 #include <array>
@@ -20,6 +25,7 @@
 
 #include "ExactOracle.h"
 #include "GeometryChecks.h"
+#include "Orientation.h"
 #include "Renumbering.h"
 #include "Utmypoint.h"
 #include "Utmyrectangle.h"
@@ -146,6 +152,34 @@ void CheckIntegerFigure(const std::array<std::int8_t, 8>& values) {
           "the verdict agrees with Pitot's theorem");
 }
 
+// The turn of a, b, c in rational arithmetic: exact for finite doubles.
+int RationalTurn(TMyPoint a, TMyPoint b, TMyPoint c) {
+  const mpq_class turn = (mpq_class(b.x) - mpq_class(a.x)) * (mpq_class(c.y) - mpq_class(b.y)) -
+                         (mpq_class(b.y) - mpq_class(a.y)) * (mpq_class(c.x) - mpq_class(b.x));
+  return sgn(turn);
+}
+
+void CheckConvexity(const Corners& corners) {
+  if (!AllFinite(corners)) {
+    return;
+  }
+  int left = 0;
+  int right = 0;
+  for (std::size_t k = 0; k < 4; ++k) {
+    const TMyPoint a = corners[k];
+    const TMyPoint b = corners[(k + 1) % 4];
+    const TMyPoint c = corners[(k + 2) % 4];
+    const int exact = RationalTurn(a, b, c);
+    Require(orientation::Turn(a, b, c) == exact, "the turn of three corners is exact");
+    Require(orientation::ExpansionTurn(a, b, c) == exact,
+            "the turn in expansion arithmetic is exact");
+    left += exact > 0 ? 1 : 0;
+    right += exact < 0 ? 1 : 0;
+  }
+  Require(!Verdict(corners) || left == 4 || right == 4,
+          "only a strictly convex figure has an incircle");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -167,5 +201,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckBisectorPoint(corners[0], corners[1], corners[2]);
   CheckMeetingPoint(corners[0], corners[1], corners[2], corners[3]);
   CheckFigure(corners);
+  CheckConvexity(corners);
   return 0;
 }

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <limits>
 
-#include "ExactCross.h"
+#include "Orientation.h"
 #include "PlaneConstructions.h"
 #include "PowerOfTwoScaling.h"
 
@@ -132,24 +132,43 @@ struct Numbering {
   return std::max(largest.x, largest.y);
 }
 
-// Every corner turns the same way, none straight on: the four corners are
-// distinct, no three consecutive ones are collinear, and since four turns of
-// less than a half turn each add up to exactly one full turn, the outline
-// neither crosses itself nor winds twice. Returns +1 when it turns left at
-// every corner, -1 when right at every corner, 0 otherwise.
-[[nodiscard]] double Turning(const Sides& s) noexcept {
-  using incircle::detail::ExactSignCross;
-  const std::array<double, 4> turns{ExactSignCross(s[0], s[1]), ExactSignCross(s[1], s[2]),
-                                    ExactSignCross(s[2], s[3]), ExactSignCross(s[3], s[0])};
+// Every corner turns the same way, none straight on, decided from the exact
+// sign of the turn of each three consecutive corners: then each side has
+// the two other corners strictly on one side of its line, and the four
+// corners are, in order, those of a strictly convex figure
+// (docs/proofs/orientation.md). The filter vouches for almost every turn
+// from the sides already measured, which are the corners' differences
+// rounded and brought near unit size by a power of two; the rest are
+// decided exactly from the corners themselves. Returns +1 when it turns
+// left at every corner, -1 when right at every corner, 0 otherwise.
+[[nodiscard]] double Turning(const Corners& c, const Sides& s) noexcept {
+  const std::array<orientation::BoundedTurn, 4> turns{
+      orientation::BoundedTurnOf(s[0], s[1]), orientation::BoundedTurnOf(s[1], s[2]),
+      orientation::BoundedTurnOf(s[2], s[3]), orientation::BoundedTurnOf(s[3], s[0])};
   // Bitwise, not short-circuit: whether a figure is convex is a coin toss
   // in a mixed stream of figures.
-  const auto positive = [](double turn) { return static_cast<int>(turn > 0.0); };
-  const auto negative = [](double turn) { return static_cast<int>(turn < 0.0); };
-  const int left =
-      positive(turns[0]) & positive(turns[1]) & positive(turns[2]) & positive(turns[3]);
-  const int right =
-      negative(turns[0]) & negative(turns[1]) & negative(turns[2]) & negative(turns[3]);
-  return static_cast<double>(left - right);
+  const auto left = [](orientation::BoundedTurn t) { return static_cast<int>(t.turn > t.bound); };
+  const auto right = [](orientation::BoundedTurn t) { return static_cast<int>(-t.turn > t.bound); };
+  const int allLeft = left(turns[0]) & left(turns[1]) & left(turns[2]) & left(turns[3]);
+  const int allRight = right(turns[0]) & right(turns[1]) & right(turns[2]) & right(turns[3]);
+  const auto decided = [&](orientation::BoundedTurn t) { return left(t) | right(t); };
+  const int allDecided =
+      decided(turns[0]) & decided(turns[1]) & decided(turns[2]) & decided(turns[3]);
+  if (allDecided == 0) [[unlikely]] {
+    // A turn that the sides show as straight because underflow took a
+    // coordinate of a side whose corners differ there: the figure is
+    // thinner than 2^-1074 of its size, and the sides, which the rest of
+    // the test works on, no longer order its corners as they lie.
+    for (std::size_t i = 0; i < 4; ++i) {
+      const TMyPoint from = c[i];
+      const TMyPoint to = c[(i + 1) % 4];
+      if ((s[i].x == 0.0 && from.x != to.x) || (s[i].y == 0.0 && from.y != to.y)) {
+        return 0.0;
+      }
+    }
+    return orientation::TurningOfCorners(c, turns);
+  }
+  return static_cast<double>(allLeft - allRight);
 }
 
 // The test proper, on corners that, times `first` and `then`, powers of two,
@@ -163,7 +182,7 @@ struct Numbering {
                           double largest) noexcept {
   const Sides sides = SidesOf(corners, first, then);
   const Numbering numbering = CanonicalNumbering(corners, sides);
-  const double turning = Turning(sides);
+  const double turning = Turning(corners, sides);
   if (turning == 0.0) {
     return false;
   }
