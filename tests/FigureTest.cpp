@@ -19,13 +19,10 @@ TMyRectangle Figure(TMyPoint c0, TMyPoint c1, TMyPoint c2, TMyPoint c3) {
 
 // Every numbering of the corners is the same figure and gets the same answer.
 void ExpectEveryNumberingToAnswer(const TMyRectangle& figure, bool expected) {
-  for (std::size_t start = 0; start < 4; ++start) {
-    for (const bool reversed : {false, true}) {
-      TMyRectangle renumbered;
-      renumbered.corners = figures::Renumbered(figure.corners, start, reversed);
-      EXPECT_EQ(renumbered.CanInscribeCircle(), expected)
-          << "starting at " << start << (reversed ? ", reversed" : "");
-    }
+  for (const figures::Numbering& numbering : figures::EveryNumbering(figure.corners)) {
+    TMyRectangle renumbered;
+    renumbered.corners = numbering.corners;
+    EXPECT_EQ(renumbered.CanInscribeCircle(), expected) << numbering;
   }
 }
 
