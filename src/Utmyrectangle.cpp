@@ -53,12 +53,14 @@ constexpr double kSmallerCoordinateWeight = 0.5;
 // the scale, and the guard on the denominators below is absolute: so every
 // figure is scaled, those of ordinary size too.
 
-// Up to here no difference of two corners overflows, and 2^-exponent is a
-// normal double.
-constexpr double kLargestSidesScaled = 0x1p1021;
+// Up to here no difference of two corners overflows (it is at most 2^1023),
+// and 2^-exponent is a normal double; above, the corners are halved first.
+constexpr double kLargestSidesScaled = 0x1p1022;
 
 // How far the corners of a figure below the normal range are first brought
-// up, exactly, before their sides are: 2^-exponent alone would overflow.
+// up, exactly, before their sides are: 2^-exponent alone would overflow for
+// exponents up to 1074. Any step from 51 to 1023 serves: the rest of the
+// exponent is then at most 1023, and the step itself a finite power of two.
 constexpr int kSubnormalExponentStep = 600;
 
 // Below this, a crossing's denominator may have lost bits to underflow, and
@@ -263,5 +265,6 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
   }
   const int preExponent = largest > kLargestSidesScaled ? -1 : kSubnormalExponentStep;
   return Decide(corners, ScaledByPowerOfTwo(1.0, preExponent),
-                ScaledByPowerOfTwo(1.0, exponent - preExponent), ScaledByPowerOfTwo(largest, exponent));
+                ScaledByPowerOfTwo(1.0, exponent - preExponent),
+                ScaledByPowerOfTwo(largest, exponent));
 }

@@ -50,9 +50,8 @@ bool Verdict(const Outline& corners) {
 bool EveryNumberingAgrees(const Outline& corners) {
   const bool verdict = Verdict(corners);
   const auto numberings = figures::EveryNumbering(corners);
-  return std::all_of(numberings.begin(), numberings.end(), [&](const figures::Numbering& n) {
-    return Verdict(n.corners) == verdict;
-  });
+  return std::all_of(numberings.begin(), numberings.end(),
+                     [&](const figures::Numbering& n) { return Verdict(n.corners) == verdict; });
 }
 
 class FigureLimits : public testing::Test {
@@ -146,8 +145,8 @@ class FigureLimits : public testing::Test {
 // The sharpest and the most nearly straight corners promised within a size
 // of the origin, and up to 10^6 sizes from it; some between.
 constexpr std::array<long double, 14> kExtremeDegreesNearTheOrigin{
-    1e-8L, 1e-7L, 1e-6L, 1e-4L, 1e-2L, 1,          5,
-    175,   179.99L, 179.9999L, 179.999999L, 179.9999999L, 179.99999999L, 179.999999999L};
+    1e-8L,     1e-7L,       1e-6L,        1e-4L,         1e-2L,         1, 5, 175, 179.99L,
+    179.9999L, 179.999999L, 179.9999999L, 179.99999999L, 179.999999999L};
 constexpr std::array<long double, 11> kExtremeDegreesFarAway{
     1e-6L, 1e-5L, 1e-4L, 1e-2L, 1, 5, 175, 179.99L, 179.9999L, 179.99999L, 179.999999L};
 
@@ -205,8 +204,8 @@ TEST_F(FigureLimits, SlidOrdinaryFiguresLoseItDownToATrillionth) {
 TEST_F(FigureLimits, SlidOrdinaryFiguresAt1e3SizesLoseItAtATrillionth) {
   for (int i = 0; i < 30000; ++i) {
     const long double defect = std::pow(10.0L, Uniform(-12, std::log10(2e-12L)));
-    const Outline figure =
-        Placed(Slid(Ordinary(), defect), {1e3L, std::uniform_int_distribution<int>(-50, 50)(random_)});
+    const Outline figure = Placed(Slid(Ordinary(), defect),
+                                  {1e3L, std::uniform_int_distribution<int>(-50, 50)(random_)});
     if (extreme::PitotDefect(figure) >= 1e-12L) {
       Expect(figure, false, "ordinary corners 1e3 sizes away");
     }

@@ -12,11 +12,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <random>
 #include <string>
-#include <cstdio>
 #include <vector>
 
 #include "ExtremeCorners.h"
@@ -101,8 +101,9 @@ using SlidFigure = std::function<Outline(long double)>;
                                     long double by) {
   Outline moved = o;
   const extreme::Wide side = extreme::Difference(o[towards], o[corner]);
-  moved[corner] = TMyPoint(static_cast<double>(static_cast<long double>(o[corner].x) + side.x * by),
-                           static_cast<double>(static_cast<long double>(o[corner].y) + side.y * by));
+  moved[corner] =
+      TMyPoint(static_cast<double>(static_cast<long double>(o[corner].x) + side.x * by),
+               static_cast<double>(static_cast<long double>(o[corner].y) + side.y * by));
   return moved;
 }
 
@@ -116,9 +117,9 @@ struct Peak {
   long evaluations = 0;
 };
 
-[[nodiscard]] inline Peak Climb(std::size_t dimensions,
-                                const std::function<long double(const std::vector<long double>&)>& f,
-                                std::uint64_t seed, int starts, int steps) {
+[[nodiscard]] inline Peak Climb(
+    std::size_t dimensions, const std::function<long double(const std::vector<long double>&)>& f,
+    std::uint64_t seed, int starts, int steps) {
   std::mt19937_64 random(seed);
   std::uniform_real_distribution<long double> unit(0, 1);
   Peak best;
@@ -133,7 +134,8 @@ struct Peak {
     long double scale = 0.1L;
     for (int step = 0; step < steps && !std::isnan(value); ++step) {
       std::vector<long double> next = here;
-      const std::size_t which = std::uniform_int_distribution<std::size_t>(0, dimensions - 1)(random);
+      const std::size_t which =
+          std::uniform_int_distribution<std::size_t>(0, dimensions - 1)(random);
       next[which] = std::clamp(next[which] + scale * (2 * unit(random) - 1), 0.0L, 1.0L);
       const long double nextValue = f(next);
       ++best.evaluations;

@@ -31,7 +31,8 @@ inline std::ostream& operator<<(std::ostream& out, const Numbering& n) {
 }
 
 // The eight numberings, the given one first.
-[[nodiscard]] inline std::array<Numbering, 8> EveryNumbering(const std::array<TMyPoint, 4>& corners) {
+[[nodiscard]] inline std::array<Numbering, 8> EveryNumbering(
+    const std::array<TMyPoint, 4>& corners) {
   std::array<Numbering, 8> numberings;
   for (std::size_t k = 0; k < 8; ++k) {
     const std::size_t start = k % 4;
