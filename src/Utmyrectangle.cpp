@@ -24,12 +24,13 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 // angles at which the pairs of bisectors cross, at least 2. Relative to the
 // crossings, both terms are errors of the bisector lines, which those
 // angles magnify:
-// - the test's own rounding: every bisector direction it forms is within
-//   14 units of 2^-53 of the true one, each cross product within 15 more,
-//   and the offsets of the crossings are at most half the perimeter; the
-//   errors that the angles do not magnify fit into the floor of 2 of the
-//   magnification. A figure whose corners are exactly tangential, as
-//   doubles, always lies within this term.
+// - the test's own rounding: each bisector direction it forms is within
+//   14 units of 2^-53 of its length, each denominator within 30 units of
+//   the product of the directions' lengths, and the crossings lie at most
+//   half the perimeter from the corners; the errors that the angles do not
+//   magnify fit into the floor of 2 of the magnification. A figure whose
+//   corners are exactly tangential, as doubles, always lies within this
+//   term.
 // - the rounding of the corners themselves, half a unit in the last place of
 //   the largest coordinate each, which turns and shifts the bisectors of a
 //   figure that was tangential before its corners were rounded: a figure
