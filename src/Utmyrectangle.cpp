@@ -38,7 +38,7 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 // docs/proofs/figure-test.md derives both, and what they leave to tell a
 // figure without an incircle from one with.
 constexpr double kBisectorRoundingUlps = 16.5;
-constexpr double kRoundedCornerUlps = 1.0;
+constexpr double kRoundedCornerUlps = 0.75;
 
 // The length of a direction, from above and within 12 % of it, without a
 // square root: the larger coordinate magnitude plus this much of the
