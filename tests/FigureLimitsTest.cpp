@@ -289,10 +289,10 @@ TEST_F(FigureLimits, ExactRectanglesAnywhereUpTo1e13FromTheOrigin) {
 }  // namespace
 
 // A power of two changes only the exponents of the corners, so it must not
-// change the verdict, whether or not the figure lands where the test skips
-// its own scaling. Kites are tangential whatever their shape; these are so
-// sharp, with sides 2^-130 to 2^-230 of their length, that the test may
-// answer either way, but it must answer alike at every scale.
+// change the verdict. Kites are tangential whatever their shape; these are
+// so sharp, with sides 2^-100 to 2^-240 of their length, that the test may
+// answer either way (it refuses those whose bisectors' crossings it cannot
+// trust), but it must answer alike at every scale.
 TEST(FigureScale, APowerOfTwoNeverChangesTheVerdict) {
   for (int sharpness = 100; sharpness <= 240; sharpness += 10) {
     const double t = std::ldexp(1.0, -sharpness);
@@ -309,10 +309,10 @@ TEST(FigureScale, APowerOfTwoNeverChangesTheVerdict) {
   }
 }
 
-// Coordinates from subnormal to near the largest double, found by the
-// fuzzer: scaling the corners themselves down to unit size lost the tiny
-// coordinates that the same figure keeps at 2^-21 of its size, and changed
-// the verdict. Whatever it is, it must be one answer at every scale.
+// Coordinates from subnormal to near the largest double: a tiny coordinate
+// that survives in a side at one scale must survive at every other, so
+// scaling the corners themselves to unit size would not do. Whatever the
+// verdict is, it must be one answer at every scale.
 TEST(FigureScale, AFigureSpanningTheWholeRangeAnswersAlikeAtEveryScale) {
   const Outline figure{TMyPoint(0x0.000f4ffp-1022, 0x1.8p+1),
                        TMyPoint(0x1.e422bp+1023, 0x1.3333b8909ee76p-204),
