@@ -20,30 +20,29 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 // within
 //     (kBisectorRoundingUlps * perimeter + kRoundedCornerUlps * largest)
 //         * kEpsilon * magnification,
-// the magnification being the sum of the reciprocal sines of the two
-// angles at which the pairs of bisectors cross, at least 2. Relative to the
-// crossings, both terms are errors of the bisector lines, which those
-// angles magnify:
+// the magnification being, to within a factor of two from below, the sum of
+// the reciprocal sines of the two angles at which the pairs of bisectors
+// cross, which is at least 2. Relative to the crossings, both terms are
+// errors of the bisector lines, which those angles magnify:
 // - the test's own rounding: each bisector direction it forms is within
 //   14 units of 2^-53 of its length, each denominator within 30 units of
 //   the product of the directions' lengths, and the crossings lie at most
-//   half the perimeter from the corners; the errors that the angles do not
-//   magnify fit into the floor of 2 of the magnification. A figure whose
-//   corners are exactly tangential, as doubles, always lies within this
-//   term.
+//   half the perimeter from the corners, which bounds the error by 16.5
+//   units of the perimeter times the sum of the reciprocal sines; the
+//   errors that the angles do not magnify fit into the floor of 2 of that
+//   sum. Twice 16.5 for the factor of two: a figure whose corners are
+//   exactly tangential, as doubles, always lies within this term.
 // - the rounding of the corners themselves, half a unit in the last place of
 //   the largest coordinate each, which turns and shifts the bisectors of a
 //   figure that was tangential before its corners were rounded: a figure
-//   far from the origin can be no more exact than its coordinates.
+//   far from the origin can be no more exact than its coordinates. Measured,
+//   not bounded: tangential figures rounded once put their crossings at most
+//   0.51 of these units apart; 1.5 is 1.5 times that where the factor of two
+//   is 1 and 3 times where it is 2.
 // docs/proofs/figure-test.md derives both, and what they leave to tell a
 // figure without an incircle from one with.
-constexpr double kBisectorRoundingUlps = 16.5;
-constexpr double kRoundedCornerUlps = 0.75;
-
-// The length of a direction, from above and within 12 % of it, without a
-// square root: the larger coordinate magnitude plus this much of the
-// smaller one.
-constexpr double kSmallerCoordinateWeight = 0.5;
+constexpr double kBisectorRoundingUlps = 33.0;
+constexpr double kRoundedCornerUlps = 1.5;
 
 // Every figure is first brought near unit size, its largest coordinate in
 // [1, 2), by a power of two: exact, and cheap beside the test. Then no side
@@ -228,14 +227,12 @@ struct Numbering {
   const TMyPoint apart = d0 * (n1 * q2) - s0 * q1q2 - d1 * (n2 * q1);
   // |d0| |d3| / |q1| is the reciprocal sine of the angle at which the
   // bisectors of corners 0 and 3 cross; multiplied through by q1 q2, the
-  // magnification is |d0| |d3| |q2| + |d1| |d2| |q1|, here with lengths
-  // from above and no square root.
-  const auto lengthAbove = [](TMyPoint d) {
-    const TMyPoint m = Magnitudes(d);
-    return std::max(m.x, m.y) + kSmallerCoordinateWeight * std::min(m.x, m.y);
-  };
-  const double magnification = lengthAbove(d0) * lengthAbove(d3) * std::fabs(q2) +
-                               lengthAbove(d1) * lengthAbove(d2) * std::fabs(q1);
+  // magnification is |d0| |d3| |q2| + |d1| |d2| |q1|, here with each length
+  // taken as its largest coordinate magnitude, at least 1/sqrt(2) of it,
+  // and no square root.
+  const auto size = [](TMyPoint d) { return std::max(std::fabs(d.x), std::fabs(d.y)); };
+  const double magnification =
+      size(d0) * size(d3) * std::fabs(q2) + size(d1) * size(d2) * std::fabs(q1);
   const double allowance =
       (kBisectorRoundingUlps * perimeter + kRoundedCornerUlps * largest) * magnification * kEpsilon;
   // Bitwise, not short-circuit: whether a figure has an incircle is a coin

@@ -205,7 +205,7 @@ TEST_P(Frontier, NoDefectAtOrAboveItAnswersYes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Defects, Frontier,
-    testing::Values(Family{"ordinary_near_the_origin", 5, 175, 0, 0, 5e-14L},
+    testing::Values(Family{"ordinary_near_the_origin", 5, 175, 0, 0, 6e-14L},
                     Family{"ordinary_up_to_1e3_sizes_away", 5, 175, 1, 1e3L, 4e-13L},
                     Family{"sharp_corner_up_to_1e6_sizes_away", 1e-8L, 5, 1e-3L, 1e6L, 1e-8L},
                     Family{"blunt_corner_up_to_1e6_sizes_away", 175, 179.999999999L, 1e-3L, 1e6L,
