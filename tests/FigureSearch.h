@@ -57,7 +57,8 @@ using extreme::Outline;
     perimeter += length;
   }
   const auto halfUlp = [](double v) {
-    return static_cast<long double>(std::fabs(v)) * std::numeric_limits<double>::epsilon() / 2;
+    return static_cast<long double>(std::fabs(v)) *
+           static_cast<long double>(std::numeric_limits<double>::epsilon()) / 2;
   };
   long double change = 0;
   for (std::size_t i = 0; i < 4; ++i) {

@@ -273,7 +273,7 @@ long double RoundedCornerUnits(const Outline& f) {
   const Crossing other = crossing(lower, (lowest + 2) % 4);
   const long double apart =
       std::max(std::fabs(one.point.x - other.point.x), std::fabs(one.point.y - other.point.y));
-  return apart / (std::numeric_limits<double>::epsilon() * largest *
+  return apart / (static_cast<long double>(std::numeric_limits<double>::epsilon()) * largest *
                   (one.reciprocalSine + other.reciprocalSine));
 }
 
