@@ -37,8 +37,7 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 //   figure that was tangential before its corners were rounded: a figure
 //   far from the origin can be no more exact than its coordinates. Measured,
 //   not bounded: tangential figures rounded once put their crossings at most
-//   0.51 of these units apart; 1.5 is 1.5 times that where the factor of two
-//   is 1 and 3 times where it is 2.
+//   0.76 of these units apart, and 1.5 is twice that.
 // docs/proofs/figure-test.md derives both, and what they leave to tell a
 // figure without an incircle from one with.
 constexpr double kBisectorRoundingUlps = 33.0;

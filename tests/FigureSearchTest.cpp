@@ -216,9 +216,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // How far apart the two crossings of the bisector lines of the figure's
 // corners, as they are (doubles), lie in long double, in units of 2^-52 of
-// its largest coordinate times the reciprocal sines of the angles at which
-// the bisectors cross: what the rounding of a tangential figure's corners
-// costs, in the measure of the allowance's second term.
+// its largest coordinate times the magnification (the reciprocal sines of the
+// angles at which the bisectors cross, with the lengths of the directions
+// taken as the figure test takes them): what the rounding of a tangential
+// figure's corners costs, in the measure of the allowance's second term.
 long double RoundedCornerUnits(const Outline& f) {
   using extreme::Wide;
   const auto unit = [](Wide v) {
@@ -226,6 +227,8 @@ long double RoundedCornerUnits(const Outline& f) {
     return Wide{v.x / length, v.y / length};
   };
   const auto cross = [](Wide a, Wide b) { return a.x * b.y - a.y * b.x; };
+  // Lengths as the figure test takes them, its largest coordinate magnitude.
+  const auto size = [](Wide v) { return std::max(std::fabs(v.x), std::fabs(v.y)); };
   const Wide first = extreme::Difference(f[1], f[0]);
   const Wide second = extreme::Difference(f[2], f[1]);
   const long double turn = cross(first, second) > 0 ? 1 : -1;
@@ -239,7 +242,7 @@ long double RoundedCornerUnits(const Outline& f) {
   }
   struct Crossing {
     Wide point;
-    long double reciprocalSine = 0;
+    long double magnification = 0;
   };
   const auto crossing = [&](std::size_t a, std::size_t b) {
     const Wide u = along[a];
@@ -248,7 +251,7 @@ long double RoundedCornerUnits(const Outline& f) {
     const long double t = cross(between, v) / cross(u, v);
     return Crossing{
         {static_cast<long double>(f[a].x) + t * u.x, static_cast<long double>(f[a].y) + t * u.y},
-        std::hypot(u.x, u.y) * std::hypot(v.x, v.y) / std::fabs(cross(u, v))};
+        size(u) * size(v) / std::fabs(cross(u, v))};
   };
   long double largest = 0;
   for (const TMyPoint p : f) {
@@ -274,7 +277,7 @@ long double RoundedCornerUnits(const Outline& f) {
   const long double apart =
       std::max(std::fabs(one.point.x - other.point.x), std::fabs(one.point.y - other.point.y));
   return apart / (static_cast<long double>(std::numeric_limits<double>::epsilon()) * largest *
-                  (one.reciprocalSine + other.reciprocalSine));
+                  (one.magnification + other.magnification));
 }
 
 class Room : public testing::TestWithParam<Family> {};
