@@ -19,57 +19,65 @@ using Sides = std::array<TMyPoint, 4>;  // side i runs from corner i to corner i
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
 // The two crossings are the same point when they lie, in each coordinate,
-// within the sum of two allowances:
-// - for the rounding of the dozen operations on the sides, this many units
-//   in the last place of the figure's perimeter. Measured against the same
-//   construction in long double, over 10^5 tangential figures with one
-//   corner anywhere from 10^-4 to 179.99999 degrees and the others between
-//   5 and 175, at every scale and up to 10^12 sizes from the origin: at most
-//   4 units.
-// - for the rounding of the corners themselves, kRoundedCornerUlps units in
-//   the last place of the largest coordinate, magnified as much as the
-//   crossing angles magnify a shift of the bisectors (the sum of the
-//   reciprocal sines of the two angles where they cross): a figure far from
-//   the origin can be no more exact than its coordinates. Measured on the
-//   same figures 10^3 to 10^9 sizes from the origin: at most 1.2 units.
-// A figure whose opposite sides miss by a part in 10^12 of its perimeter puts
-// its crossings at least 0.33 parts in 10^12 apart (measured likewise): some
-// 1500 units of its perimeter, and still clear of the corners' rounding up
-// to about 10^3 sizes from the origin.
-constexpr double kSameCrossingUlps = 64.0;
-constexpr double kRoundedCornerUlps = 2.5;
+// within
+//     (kBisectorRoundingUlps * perimeter + kRoundedCornerUlps * largest)
+//         * kEpsilon * magnification,
+// the magnification being, to within a factor of two from below, the sum of
+// the reciprocal sines of the two angles at which the pairs of bisectors
+// cross, which is at least 2. Relative to the crossings, both terms are
+// errors of the bisector lines, which those angles magnify:
+// - the test's own rounding: each bisector direction it forms is within
+//   14 units of 2^-53 of its length, each denominator within 30 units of
+//   the product of the directions' lengths, and the crossings lie at most
+//   half the perimeter from the corners, which bounds the error by 16.5
+//   units of the perimeter times the sum of the reciprocal sines; the
+//   errors that the angles do not magnify fit into the floor of 2 of that
+//   sum. Twice 16.5 for the factor of two: a figure whose corners are
+//   exactly tangential, as doubles, always lies within this term.
+// - the rounding of the corners themselves, half a unit in the last place of
+//   the largest coordinate each, which turns and shifts the bisectors of a
+//   figure that was tangential before its corners were rounded: a figure
+//   far from the origin can be no more exact than its coordinates. Measured,
+//   not bounded: tangential figures rounded once put their crossings at most
+//   0.76 of these units apart, and 1.5 is twice that.
+// docs/proofs/figure-test.md derives both, and what they leave to tell a
+// figure without an incircle from one with.
+constexpr double kBisectorRoundingUlps = 33.0;
+constexpr double kRoundedCornerUlps = 1.5;
 
 // Every figure is first brought near unit size, its largest coordinate in
 // [1, 2), by a power of two: exact, and cheap beside the test. Then no side
 // overflows, and no product of up to nine sides overflows or loses bits to
 // underflow where it matters: a strictly convex figure is at least a unit in
 // the last place of its largest coordinate wide, else all four corners would
-// share that coordinate and lie on one line. Skipping the scaling for
-// figures that are already of ordinary size made the verdict depend on the
-// scale: the guard on the denominators below is absolute, and a figure with
-// a side of 2^-130 of its length answered yes at one power of two and no at
-// the next.
+// share that coordinate and lie on one line. The verdict must not depend on
+// the scale, and the guard on the denominators below is absolute: so every
+// figure is scaled, those of ordinary size too.
 
-// Up to here no difference of two corners overflows, and 2^-exponent is a
-// normal double.
-constexpr double kLargestSidesScaled = 0x1p1021;
+// Up to here no difference of two corners overflows (it is at most 2^1023),
+// and 2^-exponent is a normal double; above, the corners are halved first.
+constexpr double kLargestSidesScaled = 0x1p1022;
 
 // How far the corners of a figure below the normal range are first brought
-// up, exactly, before their sides are: 2^-exponent alone would overflow.
+// up, exactly, before their sides are: 2^-exponent alone would overflow for
+// exponents up to 1074. Any step from 51 to 1023 serves: the rest of the
+// exponent is then at most 1023, and the step itself a finite power of two.
 constexpr int kSubnormalExponentStep = 600;
 
-// Below this, a crossing's denominator may have lost bits to underflow: the
-// figure then has a side shorter than about 2^-200 of its extent, and either
-// no incircle or corners too sharp for rounding to confirm one.
+// Below this, a crossing's denominator may have lost bits to underflow, and
+// with it the product of both denominators, which the crossings and their
+// allowance are multiplied by: the figure then has a side shorter than about
+// 2^-200 of its extent, and either no incircle or corners too sharp for
+// rounding to confirm one.
 constexpr double kSmallestTrustedDenominator = 0x1p-450;
 
 // Whether the vector from b to a points lexicographically downwards, that
 // is whether a comes before b, smallest x first, then smallest y: for finite
 // points a difference is zero exactly when its coordinates are equal. The
 // sides of the figure are such differences already.
-[[nodiscard]] std::size_t PointsDown(TMyPoint aMinusB) noexcept {
+[[nodiscard]] bool PointsDown(TMyPoint aMinusB) noexcept {
   const double leading = aMinusB.x != 0.0 ? aMinusB.x : aMinusB.y;
-  return static_cast<std::size_t>(leading < 0.0);
+  return leading < 0.0;
 }
 
 // The verdict must not depend on which corner is numbered first nor on
@@ -81,38 +89,42 @@ constexpr double kSmallestTrustedDenominator = 0x1p-450;
 // earlier comparison. (Two corners in one place leave no lowest one, but
 // make a figure that answers no in every numbering.)
 struct Numbering {
-  std::size_t first = 0;      // the lowest corner
-  std::size_t backwards = 0;  // 1 when its lower neighbour is the one before it
+  std::size_t lowest = 0;      // the index of the lowest corner
+  bool runsBackwards = false;  // its lower neighbour is the one before it
 };
 
 [[nodiscard]] Numbering CanonicalNumbering(const Corners& c, const Sides& sides) noexcept {
-  const std::size_t b10 = PointsDown(sides[0]);
-  const std::size_t b21 = PointsDown(sides[1]);
-  const std::size_t b32 = PointsDown(sides[2]);
-  const std::size_t b30 = PointsDown(TMyPoint{} - sides[3]);
-  const std::size_t b20 = PointsDown(c[2] - c[0]);
-  const std::size_t b31 = PointsDown(c[3] - c[1]);
+  const bool oneBelowZero = PointsDown(sides[0]);
+  const bool twoBelowOne = PointsDown(sides[1]);
+  const bool threeBelowTwo = PointsDown(sides[2]);
+  const bool threeBelowZero = PointsDown(TMyPoint{} - sides[3]);
+  const bool twoBelowZero = PointsDown(c[2] - c[0]);
+  const bool threeBelowOne = PointsDown(c[3] - c[1]);
   // The lower of corners 0 and 1 against the lower of corners 2 and 3.
-  const std::size_t lowerOf01 = b10;
-  const std::size_t lowerOf23 = 2 + b32;
-  const std::size_t finalBefore = b10 != 0 ? (b32 != 0 ? b31 : b21) : (b32 != 0 ? b30 : b20);
-  const std::size_t first = finalBefore != 0 ? lowerOf23 : lowerOf01;
-  // Whether the neighbour before the first corner is the lower one:
-  // corners 3 and 1 around corner 0, 0 and 2 around 1, and so on.
-  const std::size_t oddFirst = first & 1U;
-  const std::size_t secondHalf = first >> 1U;
-  return {first, (oddFirst != 0 ? (1 - b20) : b31) ^ secondHalf};
+  const std::size_t lowerOfZeroAndOne = oneBelowZero ? 1 : 0;
+  const std::size_t lowerOfTwoAndThree = threeBelowTwo ? 3 : 2;
+  const bool lowerPairBelow = oneBelowZero ? (threeBelowTwo ? threeBelowOne : twoBelowOne)
+                                           : (threeBelowTwo ? threeBelowZero : twoBelowZero);
+  const std::size_t lowest = lowerPairBelow ? lowerOfTwoAndThree : lowerOfZeroAndOne;
+  // Whether the neighbour before the lowest corner is the lower one: around
+  // corner 0 (neighbours 3 and 1) when 3 lies below 1, around corner 1
+  // (neighbours 0 and 2) when 2 does not lie below 0; around corners 2 and
+  // 3 the same pairs are the neighbours the other way round.
+  const bool oddLowest = (lowest & 1U) != 0;
+  const bool secondHalf = (lowest >> 1U) != 0;
+  return {lowest, (oddLowest ? !twoBelowZero : threeBelowOne) != secondHalf};
 }
 
-// The sides of the corners times `first`, times `then`: two powers of two.
-// The sides, not the corners, are brought to unit size, so that a figure
-// gets the same sides as its image under any power of two: a corner's tiny
-// coordinate survives in the side where it matters as it would at any
-// other scale. `first` is 1 but for the rarest figures, and rounds nothing
-// for any figure whose image under a power of two is of ordinary size.
-[[nodiscard]] Sides SidesOf(const Corners& c, double first, double then) noexcept {
+// The sides of the corners times `preScale`, then times `scale`: two powers
+// of two. The sides, not the corners, are brought to unit size, so that a
+// figure gets the same sides as its image under any power of two: a
+// corner's tiny coordinate survives in the side where it matters as it
+// would at any other scale. `preScale` is 1 but for the rarest figures, and
+// rounds nothing for any figure whose image under a power of two is of
+// ordinary size.
+[[nodiscard]] Sides SidesOf(const Corners& c, double preScale, double scale) noexcept {
   const auto side = [&](std::size_t from, std::size_t to) {
-    return (c[to] * first - c[from] * first) * then;
+    return (c[to] * preScale - c[from] * preScale) * scale;
   };
   return {side(0, 1), side(1, 2), side(2, 3), side(3, 0)};
 }
@@ -124,8 +136,8 @@ struct Numbering {
 }
 
 // The largest coordinate magnitude of four finite corners, in a tree rather
-// than a chain, and the same for every numbering. LargestMagnitude's chain
-// of comparisons costs the figure test some 2 to 5 ns more per figure.
+// than LargestMagnitude's chain, which the processor would wait on, and the
+// same for every numbering.
 [[nodiscard]] double LargestCoordinate(const Corners& c) noexcept {
   const TMyPoint largest = Larger(Larger(Magnitudes(c[0]), Magnitudes(c[1])),
                                   Larger(Magnitudes(c[2]), Magnitudes(c[3])));
@@ -171,16 +183,16 @@ struct Numbering {
   return static_cast<double>(allLeft - allRight);
 }
 
-// The test proper, on corners that, times `first` and `then`, powers of two,
-// have their largest coordinate, `largest`, in [1, 2). Sides, lengths, turns and
-// bisector directions are the same numbers in every numbering, only
-// labelled and signed otherwise (as long as no product is fused into a sum,
-// which the build rules out), so they are measured as the corners come,
-// while the canonical numbering is still being found; it picks the ones
-// that the crossings are taken from.
-[[nodiscard]] bool Decide(const Corners& corners, double first, double then,
+// The test proper, on corners that, times `preScale` and `scale`, powers of
+// two, have their largest coordinate, `largest`, in [1, 2). Sides, lengths,
+// turns and bisector directions are the same numbers in every numbering,
+// only labelled and signed otherwise (as long as no product is fused into a
+// sum, which the build rules out), so they are measured as the corners
+// come, while the canonical numbering is still being found; it picks the
+// ones that the crossings are taken from.
+[[nodiscard]] bool Decide(const Corners& corners, double preScale, double scale,
                           double largest) noexcept {
-  const Sides sides = SidesOf(corners, first, then);
+  const Sides sides = SidesOf(corners, preScale, scale);
   const Numbering numbering = CanonicalNumbering(corners, sides);
   const double turning = Turning(corners, sides);
   if (turning == 0.0) {
@@ -201,14 +213,15 @@ struct Numbering {
   };
   const std::array<TMyPoint, 4> directions{bisector(0), bisector(1), bisector(2), bisector(3)};
 
-  // In the canonical numbering corner k is corners[first + k * step], and
+  // In the canonical numbering corner k is corners[lowest + k * step], and
   // side k runs from it to the next: run backwards, that is the side from
   // corner k + 1 to corner k in the given numbering, turned round. Turning
   // every side round turns the difference of the crossings below round,
   // exactly, and changes nothing else: the sides are taken as they are.
-  const std::size_t step = 1 + 2 * numbering.backwards;
-  const auto corner = [&](std::size_t k) { return (numbering.first + k * step) & 3U; };
-  const auto side = [&](std::size_t k) { return sides[corner(k + numbering.backwards)]; };
+  const std::size_t backwards = numbering.runsBackwards ? 1 : 0;
+  const std::size_t step = 1 + 2 * backwards;
+  const auto corner = [&](std::size_t k) { return (numbering.lowest + k * step) & 3U; };
+  const auto side = [&](std::size_t k) { return sides[corner(k + backwards)]; };
   const TMyPoint d0 = directions[corner(0)];
   const TMyPoint d1 = directions[corner(1)];
   const TMyPoint d2 = directions[corner(2)];
@@ -234,17 +247,20 @@ struct Numbering {
   const double q1q2 = q1 * q2;
   const TMyPoint apart = d0 * (n1 * q2) - s0 * q1q2 - d1 * (n2 * q1);
   // |d0| |d3| / |q1| is the reciprocal sine of the angle at which the
-  // bisectors of corners 0 and 3 cross, within a factor of two when the
-  // lengths are taken as largest coordinates: all that is needed, and no
-  // square root.
+  // bisectors of corners 0 and 3 cross; multiplied through by q1 q2, the
+  // magnification is |d0| |d3| |q2| + |d1| |d2| |q1|, here with each length
+  // taken as its largest coordinate magnitude, at least 1/sqrt(2) of it,
+  // and no square root.
   const auto size = [](TMyPoint d) { return std::max(std::fabs(d.x), std::fabs(d.y)); };
   const double magnification =
       size(d0) * size(d3) * std::fabs(q2) + size(d1) * size(d2) * std::fabs(q1);
-  const double allowance = (kSameCrossingUlps * perimeter * std::fabs(q1q2) +
-                            kRoundedCornerUlps * largest * magnification) *
-                           kEpsilon;
-  const auto bit = [](bool condition) { return static_cast<unsigned>(condition); };
-  return (bit(std::fabs(apart.x) <= allowance) & bit(std::fabs(apart.y) <= allowance)) != 0U;
+  const double allowance =
+      (kBisectorRoundingUlps * perimeter + kRoundedCornerUlps * largest) * magnification * kEpsilon;
+  // Bitwise, not short-circuit: whether a figure has an incircle is a coin
+  // toss in a mixed stream of figures.
+  const bool sameX = std::fabs(apart.x) <= allowance;
+  const bool sameY = std::fabs(apart.y) <= allowance;
+  return (static_cast<unsigned>(sameX) & static_cast<unsigned>(sameY)) != 0U;
 }
 
 }  // namespace
@@ -266,7 +282,8 @@ bool TMyRectangle::CanInscribeCircle() const noexcept {
     const double factor = ScaledByPowerOfTwo(1.0, exponent);
     return Decide(corners, 1.0, factor, largest * factor);
   }
-  const int first = largest > kLargestSidesScaled ? -1 : kSubnormalExponentStep;
-  return Decide(corners, ScaledByPowerOfTwo(1.0, first), ScaledByPowerOfTwo(1.0, exponent - first),
+  const int preExponent = largest > kLargestSidesScaled ? -1 : kSubnormalExponentStep;
+  return Decide(corners, ScaledByPowerOfTwo(1.0, preExponent),
+                ScaledByPowerOfTwo(1.0, exponent - preExponent),
                 ScaledByPowerOfTwo(largest, exponent));
 }

@@ -5,6 +5,7 @@
 #include <limits>
 #include <ostream>
 #include <random>
+#include <string>
 
 #include "GeometryChecks.h"
 #include "Utmypoint.h"
@@ -15,16 +16,14 @@ using checks::AngleBetween;
 using checks::kEpsilon;
 
 struct Corner {
+  std::string name;
   TMyPoint A;
   TMyPoint B;
   TMyPoint C;
   TMyPoint expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const Corner& c) {
-  return out << "A=(" << c.A.x << ", " << c.A.y << ") B=(" << c.B.x << ", " << c.B.y << ") C=("
-             << c.C.x << ", " << c.C.y << ")";
-}
+std::ostream& operator<<(std::ostream& out, const Corner& c) { return out << c.name; }
 
 class BisectorPointOf : public testing::TestWithParam<Corner> {};
 
@@ -35,27 +34,34 @@ TEST_P(BisectorPointOf, MeetsTheOppositeSideWhereTheAngleBisectorTheoremSays) {
   EXPECT_NEAR(point.y, c.expected.y, 4 * kEpsilon * std::fabs(c.expected.y));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Corners, BisectorPointOf,
-    testing::Values(
-        // The corners of the 3 by 3 square all bisect towards its centre.
-        Corner{{0, 0}, {0, 3}, {3, 0}, {1.5, 1.5}}, Corner{{3, 0}, {0, 0}, {3, 3}, {1.5, 1.5}},
-        Corner{{0, 3}, {0, 0}, {3, 3}, {1.5, 1.5}}, Corner{{3, 3}, {0, 3}, {3, 0}, {1.5, 1.5}},
-        // Sides 4 and 2: the point divides BC in the ratio 2 : 1.
-        Corner{{0, 0}, {4, 0}, {0, 2}, {4.0 / 3.0, 4.0 / 3.0}},
-        // A vertical bisector.
-        Corner{{2, -1}, {0, 0}, {4, 0}, {2, 0}},
-        // The neighbours' midpoint has the corner's x coordinate.
-        Corner{{0, 0},
-               {-1, 1},
-               {1, 3},
-               {-1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0)),
-                1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0))}},
-        // Far from the origin the precision is that of the figure's size.
-        Corner{
-            {1e12, 1e12}, {1e12 + 4, 1e12}, {1e12, 1e12 + 2}, {1e12 + 4.0 / 3.0, 1e12 + 4.0 / 3.0}},
-        // A straight angle: the side BC passes through A.
-        Corner{{1, 1}, {0, 0}, {3, 3}, {1, 1}}));
+INSTANTIATE_TEST_SUITE_P(Corners, BisectorPointOf,
+                         testing::Values(
+                             // The corners of the 3 by 3 square all bisect towards its centre.
+                             Corner{"square_corner_0_0", {0, 0}, {0, 3}, {3, 0}, {1.5, 1.5}},
+                             Corner{"square_corner_3_0", {3, 0}, {0, 0}, {3, 3}, {1.5, 1.5}},
+                             Corner{"square_corner_0_3", {0, 3}, {0, 0}, {3, 3}, {1.5, 1.5}},
+                             Corner{"square_corner_3_3", {3, 3}, {0, 3}, {3, 0}, {1.5, 1.5}},
+                             // Sides 4 and 2: the point divides BC in the ratio 2 : 1.
+                             Corner{
+                                 "sides_4_and_2", {0, 0}, {4, 0}, {0, 2}, {4.0 / 3.0, 4.0 / 3.0}},
+                             // A vertical bisector.
+                             Corner{"vertical_bisector", {2, -1}, {0, 0}, {4, 0}, {2, 0}},
+                             // The neighbours' midpoint has the corner's x coordinate.
+                             Corner{"midpoint_of_neighbours_above_the_corner",
+                                    {0, 0},
+                                    {-1, 1},
+                                    {1, 3},
+                                    {-1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0)),
+                                     1 + 2 * std::sqrt(2.0) / (std::sqrt(2.0) + std::sqrt(10.0))}},
+                             // Far from the origin the precision is that of the figure's size.
+                             Corner{"sides_4_and_2_at_1e12",
+                                    {1e12, 1e12},
+                                    {1e12 + 4, 1e12},
+                                    {1e12, 1e12 + 2},
+                                    {1e12 + 4.0 / 3.0, 1e12 + 4.0 / 3.0}},
+                             // A straight angle: the side BC passes through A.
+                             Corner{"straight_angle", {1, 1}, {0, 0}, {3, 3}, {1, 1}}),
+                         [](const testing::TestParamInfo<Corner>& row) { return row.param.name; });
 
 TEST(BisectorPoint, WithoutAnAngleIsTheFirstNeighbour) {
   const TMyPoint A(1, 2);

@@ -184,12 +184,10 @@ TEST(FigureVerdict, NoCircleWhenThreeCornersWithFractionalCoordinatesAreCollinea
     const TMyPoint C = A * 4;
     const TMyPoint apex = B + TMyPoint(-A.y, A.x) * 1.5;
     const std::array<TMyPoint, 4> corners{A, B, C, apex};
-    for (std::size_t start = 0; start < 4; ++start) {
-      for (const bool reversed : {false, true}) {
-        TMyRectangle figure;
-        figure.corners = figures::Renumbered(corners, start, reversed);
-        EXPECT_FALSE(figure.CanInscribeCircle()) << i << ", from " << start;
-      }
+    for (const figures::Numbering& numbering : figures::EveryNumbering(corners)) {
+      TMyRectangle figure;
+      figure.corners = numbering.corners;
+      EXPECT_FALSE(figure.CanInscribeCircle()) << i << ", " << numbering;
     }
   }
 }

@@ -50,10 +50,9 @@ bool Verdict(const Outline& corners) {
 // Starting at each corner, in either direction.
 bool EveryNumberingAgrees(const Outline& corners) {
   const bool verdict = Verdict(corners);
-  constexpr std::array<std::size_t, 8> kNumberings{0, 1, 2, 3, 4, 5, 6, 7};
-  return std::all_of(kNumberings.begin(), kNumberings.end(), [&](std::size_t numbering) {
-    return Verdict(figures::Renumbered(corners, numbering % 4, numbering >= 4)) == verdict;
-  });
+  const auto numberings = figures::EveryNumbering(corners);
+  return std::all_of(numberings.begin(), numberings.end(),
+                     [&](const figures::Numbering& n) { return Verdict(n.corners) == verdict; });
 }
 
 class FigureLimits : public testing::Test {
@@ -144,30 +143,47 @@ class FigureLimits : public testing::Test {
   long wrong_ = 0;
 };
 
-// The sharpest and the most nearly straight corners the tests ask for, and
-// some between.
-constexpr std::array<long double, 12> kExtremeDegrees{
-    1e-4L, 1e-3L, 1e-2L, 0.1L, 1, 5, 175, 179.9L, 179.99L, 179.999L, 179.9999L, 179.99999L};
+// The sharpest and the most nearly straight corners promised within a size
+// of the origin, and up to 10^6 sizes from it; some between.
+constexpr std::array<long double, 14> kExtremeDegreesNearTheOrigin{
+    1e-8L,     1e-7L,       1e-6L,        1e-4L,         1e-2L,         1, 5, 175, 179.99L,
+    179.9999L, 179.999999L, 179.9999999L, 179.99999999L, 179.999999999L};
+constexpr std::array<long double, 11> kExtremeDegreesFarAway{
+    1e-6L, 1e-5L, 1e-4L, 1e-2L, 1, 5, 175, 179.99L, 179.9999L, 179.99999L, 179.999999L};
+
+std::string DegreesText(long double degrees) {
+  std::ostringstream text;
+  text.precision(12);
+  text << "a corner of " << static_cast<double>(degrees) << " degrees";
+  return text.str();
+}
+
+TEST_F(FigureLimits, TangentialFiguresWithOneExtremeCornerNearTheOriginHaveAnIncircle) {
+  for (const long double degrees : kExtremeDegreesNearTheOrigin) {
+    for (int i = 0; i < 2000; ++i) {
+      const Outline figure = Placed(Tangential(degrees * kDegree, AnyCorner()), AnyPlacement(1));
+      Expect(figure, true, DegreesText(degrees) + " near the origin");
+    }
+  }
+}
 
 TEST_F(FigureLimits, TangentialFiguresWithOneExtremeCornerHaveAnIncircle) {
-  for (const long double degrees : kExtremeDegrees) {
+  for (const long double degrees : kExtremeDegreesFarAway) {
     for (int i = 0; i < 4000; ++i) {
       const Outline figure = Placed(Tangential(degrees * kDegree, AnyCorner()), AnyPlacement(1e6L));
-      Expect(figure, true,
-             "a corner of " + std::to_string(static_cast<double>(degrees)) + " degrees");
+      Expect(figure, true, DegreesText(degrees));
     }
   }
 }
 
 TEST_F(FigureLimits, SlidFiguresWithOneExtremeCornerLoseIt) {
-  for (const long double degrees : kExtremeDegrees) {
+  for (const long double degrees : kExtremeDegreesFarAway) {
     for (int i = 0; i < 4000; ++i) {
       const long double defect = std::pow(10.0L, Uniform(-8, -2));
       const Outline figure =
           Placed(Slid(Tangential(degrees * kDegree, AnyCorner()), defect), AnyPlacement(1e6L));
       if (extreme::PitotDefect(figure) >= 1e-8L) {
-        Expect(figure, false,
-               "a corner of " + std::to_string(static_cast<double>(degrees)) + " degrees");
+        Expect(figure, false, DegreesText(degrees));
       }
     }
   }
@@ -179,6 +195,20 @@ TEST_F(FigureLimits, SlidOrdinaryFiguresLoseItDownToATrillionth) {
     const Outline figure = Placed(Slid(Ordinary(), defect), AnyPlacement(1e3L));
     if (extreme::PitotDefect(figure) >= 1e-12L) {
       Expect(figure, false, "ordinary corners");
+    }
+  }
+}
+
+// At the frontier itself, 10^3 sizes from the origin, where the rounding of
+// the corners is some 6 times finer than the defect: defects of 1 to 2
+// parts in 10^12 of the perimeter.
+TEST_F(FigureLimits, SlidOrdinaryFiguresAt1e3SizesLoseItAtATrillionth) {
+  for (int i = 0; i < 30000; ++i) {
+    const long double defect = std::pow(10.0L, Uniform(-12, std::log10(2e-12L)));
+    const Outline figure = Placed(Slid(Ordinary(), defect),
+                                  {1e3L, std::uniform_int_distribution<int>(-50, 50)(random_)});
+    if (extreme::PitotDefect(figure) >= 1e-12L) {
+      Expect(figure, false, "ordinary corners 1e3 sizes away");
     }
   }
 }
@@ -260,10 +290,10 @@ TEST_F(FigureLimits, ExactRectanglesAnywhereUpTo1e13FromTheOrigin) {
 }  // namespace
 
 // A power of two changes only the exponents of the corners, so it must not
-// change the verdict, whether or not the figure lands where the test skips
-// its own scaling. Kites are tangential whatever their shape; these are so
-// sharp, with sides 2^-130 to 2^-230 of their length, that the test may
-// answer either way, but it must answer alike at every scale.
+// change the verdict. Kites are tangential whatever their shape; these are
+// so sharp, with sides 2^-100 to 2^-240 of their length, that the test may
+// answer either way (it refuses those whose bisectors' crossings it cannot
+// trust), but it must answer alike at every scale.
 TEST(FigureScale, APowerOfTwoNeverChangesTheVerdict) {
   for (int sharpness = 100; sharpness <= 240; sharpness += 10) {
     const double t = std::ldexp(1.0, -sharpness);
@@ -280,10 +310,10 @@ TEST(FigureScale, APowerOfTwoNeverChangesTheVerdict) {
   }
 }
 
-// Coordinates from subnormal to near the largest double, found by the
-// fuzzer: scaling the corners themselves down to unit size lost the tiny
-// coordinates that the same figure keeps at 2^-21 of its size, and changed
-// the verdict. Whatever it is, it must be one answer at every scale.
+// Coordinates from subnormal to near the largest double: a tiny coordinate
+// that survives in a side at one scale must survive at every other, so
+// scaling the corners themselves to unit size would not do. Whatever the
+// verdict is, it must be one answer at every scale.
 TEST(FigureScale, AFigureSpanningTheWholeRangeAnswersAlikeAtEveryScale) {
   const Outline figure{TMyPoint(0x0.000f4ffp-1022, 0x1.8p+1),
                        TMyPoint(0x1.e422bp+1023, 0x1.3333b8909ee76p-204),

@@ -20,13 +20,10 @@ TMyRectangle Figure(TMyPoint c0, TMyPoint c1, TMyPoint c2, TMyPoint c3) {
 
 // Every numbering of the corners is the same figure and gets the same answer.
 void ExpectEveryNumberingToAnswer(const TMyRectangle& figure, bool expected) {
-  for (std::size_t start = 0; start < 4; ++start) {
-    for (const bool reversed : {false, true}) {
-      TMyRectangle renumbered;
-      renumbered.corners = figures::Renumbered(figure.corners, start, reversed);
-      EXPECT_EQ(renumbered.CanInscribeCircle(), expected)
-          << "starting at " << start << (reversed ? ", reversed" : "");
-    }
+  for (const figures::Numbering& numbering : figures::EveryNumbering(figure.corners)) {
+    TMyRectangle renumbered;
+    renumbered.corners = numbering.corners;
+    EXPECT_EQ(renumbered.CanInscribeCircle(), expected) << numbering;
   }
 }
 
@@ -42,6 +39,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kMax = std::numeric_limits<double>::max();
 constexpr double kTiny = 0x1p-1070;
+constexpr double kLeast = std::numeric_limits<double>::denorm_min();
 
 class FigureVerdict : public testing::TestWithParam<Case> {};
 
@@ -97,7 +95,30 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"a_subnormal_square", Figure({0, 0}, {0, kTiny}, {kTiny, kTiny}, {kTiny, 0}), true},
         Case{"a_huge_rectangle", Figure({0, 0}, {0, 2e300}, {4e300, 2e300}, {4e300, 0}), false},
         Case{"a_tiny_rhombus", Figure({0, 0}, {3e-300, 4e-300}, {8e-300, 4e-300}, {5e-300, 0}),
-             true}),
+             true},
+        Case{"the_smallest_square", Figure({0, 0}, {0, kLeast}, {kLeast, kLeast}, {kLeast, 0}),
+             true},
+        // Corners at the top of the range, whose sides would overflow unless
+        // the corners were halved first.
+        Case{"a_square_from_minus_to_plus_2_to_the_1023",
+             Figure({-0x1p1023, -0x1p1023}, {-0x1p1023, 0x1p1023}, {0x1p1023, 0x1p1023},
+                    {0x1p1023, -0x1p1023}),
+             true},
+        // Its bisectors' crossings multiplied through by their denominators,
+        // about 2^-600 each, underflow to 0, and so does the allowance.
+        Case{"a_rectangle_of_1_by_2_to_the_minus_300",
+             Figure({0, 0}, {1, 0}, {1, 0x1p-300}, {0, 0x1p-300}), false},
+        // Kites with sides of about 2^-151 of their length, the sharpest
+        // whose crossings' denominators are still trusted (just above
+        // 2^-450) and the bluntest whose are not.
+        Case{"the_sharpest_trusted_kite",
+             Figure({0, 0}, {0x1.8ace5422aa0dbp-152, 0x1.8ace5422aa0dbp-152}, {1, 0},
+                    {0x1.8ace5422aa0dbp-152, -0x1.8ace5422aa0dbp-152}),
+             true},
+        Case{"the_bluntest_untrusted_kite",
+             Figure({0, 0}, {0x1.6a09e667f3bcdp-152, 0x1.6a09e667f3bcdp-152}, {1, 0},
+                    {0x1.6a09e667f3bcdp-152, -0x1.6a09e667f3bcdp-152}),
+             false}),
     [](const testing::TestParamInfo<Case>& param) { return param.param.name; });
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <limits>
 #include <numbers>
 
+#include "PowerOfTwoScaling.h"
 #include "Utmypoint.h"
 
 namespace checks {
@@ -34,13 +35,8 @@ inline constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
   return static_cast<double>(std::fabs(dx * py - dy * px) / std::hypot(dx, dy));
 }
 
-[[nodiscard]] inline double LargestMagnitude(std::initializer_list<TMyPoint> points) {
-  double largest = 0.0;
-  for (const TMyPoint p : points) {
-    largest = std::max({largest, std::fabs(p.x), std::fabs(p.y)});
-  }
-  return largest;
-}
+// The library's own: the largest coordinate magnitude of finite points.
+using ::LargestMagnitude;
 
 // The sign of a.x * b.y - a.y * b.x for finite a and b, decided exactly:
 // every double is an integer of at most 53 bits times a power of two, so
