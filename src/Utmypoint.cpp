@@ -208,6 +208,11 @@ namespace incircle::detail {
 // may be wrong in its last bits.
 double CrossOfTiedProducts(TMyPoint a, TMyPoint b) noexcept {
   if (IsFinite(a) && IsFinite(b)) {
+    // The commonest tie, a side between two equal corners: a zero vector is
+    // parallel to every vector, and no exact sum need say so.
+    if ((a.x == 0.0 && a.y == 0.0) || (b.x == 0.0 && b.y == 0.0)) {
+      return 0.0;
+    }
     return CrossAsDouble(a, b);
   }
   return a.x * b.y - a.y * b.x;
