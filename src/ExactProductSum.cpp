@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ExactProductSum.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Sums of products of doubles, exactly, for any finite doubles: every double

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Orientation.h"
 
 #include <array>

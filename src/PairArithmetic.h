@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Arithmetic on numbers held as two doubles, hi + lo, that carries about 106

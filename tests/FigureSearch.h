@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Searches for the worst case of the figure test's bounds: a seeded,

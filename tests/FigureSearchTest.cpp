@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The figure test's bounds under a search for their worst case: hill climbs
 // over families of figures, each step bisecting a slide of one corner to the
 // edge where the verdict turns.

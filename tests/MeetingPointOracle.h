@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The crossing of two lines in exact rational arithmetic (GMP), and how far a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Searches that climb towards MeetingPoint's worst error against exact
 // rational arithmetic, in the families where its rounding is hardest: integer
 // points near 2^52 whose crossing lies far from P0, coordinates near the top

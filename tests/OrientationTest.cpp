@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The turn of three corners, as the library decides it (the filter, its
 // second stage, the expansion arithmetic), against exact rational
 // arithmetic; and figures that miss strict convexity by a hair, with

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # README's example of the library, taken from README itself: the first C++
 # block and the text block after it, the output it shows.
 #

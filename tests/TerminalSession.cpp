@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TerminalSession.h"
 
 #include <unistd.h>

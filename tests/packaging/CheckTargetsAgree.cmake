@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A program built with -march=x86-64-v3 (a fused multiply-add, AVX2) against
 # a library built for plain x86-64, and the reverse: each builds, links and
 # prints what the program built like its library prints. Skipped, and says

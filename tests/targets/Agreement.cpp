@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints what the library answers on inputs where the CPU's fused multiply-add
 // could make a difference: signs of cross products of nearly parallel
 // vectors, crossings of lines (every bit of them), and verdicts on figures at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exits with 0 when this CPU runs x86-64-v3 code: AVX2, FMA, BMI1, BMI2,
 // F16C, MOVBE and LZCNT, with the operating system saving the AVX state.
 #include <cpuid.h>
