@@ -8,6 +8,8 @@
 #include <optional>
 #include <utility>
 
+#include "PairArithmetic.h"
+
 // The exact sign, in expansion arithmetic on doubles. The turn is a sum of
 // six products of coordinates,
 //   a.x b.y - a.y b.x + b.x c.y - b.y c.x + c.x a.y - c.y a.x,
@@ -49,16 +51,9 @@ constexpr int kGroupGap = 2 * kDigits + 2;
 // are exact; that needs factors below 2^995, where the split cannot
 // overflow, and partial products that are not subnormal, which holds for
 // factors in [1/2, 1) and for the multiples of 2^-452 of the second stage.
-[[nodiscard]] double ProductRoundingError(double x, double y, double p) noexcept {
-  constexpr double kSplitter = 0x1p27 + 1;
-  const double xBig = x * kSplitter;
-  const double xHigh = xBig - (xBig - x);
-  const double xLow = x - xHigh;
-  const double yBig = y * kSplitter;
-  const double yHigh = yBig - (yBig - y);
-  const double yLow = y - yHigh;
-  return ((xHigh * yHigh - p) + xHigh * yLow + xLow * yHigh) + xLow * yLow;
-}
+// The library is built without fused products, so Dekker's product holds on
+// every target.
+using incircle::detail::ProductError;
 
 // sum + error == a + b exactly (Knuth's two-sum), for any a, b whose sum
 // does not overflow.
@@ -84,7 +79,7 @@ struct TwoSum {
   const double xDigits = std::frexp(x, &xExponent) * sign;
   const double yDigits = std::frexp(y, &yExponent);
   const double high = xDigits * yDigits;
-  product = {high, ProductRoundingError(xDigits, yDigits, high), xExponent + yExponent};
+  product = {high, ProductError(xDigits, yDigits, high), xExponent + yExponent};
   return true;
 }
 
@@ -148,8 +143,8 @@ std::optional<int> SecondStageSign(TMyPoint a, TMyPoint b, TMyPoint c) noexcept 
   const double p = x1.sum * y2.sum;
   const double q = y1.sum * x2.sum;
   const TwoSum h = SumOf(p, -q);
-  const double pError = ProductRoundingError(x1.sum, y2.sum, p);
-  const double qError = ProductRoundingError(y1.sum, x2.sum, q);
+  const double pError = ProductError(x1.sum, y2.sum, p);
+  const double qError = ProductError(y1.sum, x2.sum, q);
   if (x1.error == 0.0 && y1.error == 0.0 && x2.error == 0.0 && y2.error == 0.0) {
     // The sides are exact, and so is their turn: four doubles.
     Expansion turn;
