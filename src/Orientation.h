@@ -6,8 +6,8 @@
 //   (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x),
 // positive when c lies to the left of the way from a through b. A filter
 // whose rounding error is bounded (docs/proofs/orientation.md) settles
-// almost every triple inline; what it cannot vouch for goes to exact
-// expansion arithmetic, out of line. Internal to the library: neither
+// almost every triple inline; what it cannot vouch for goes to an exact
+// sum of products, out of line. Internal to the library: neither
 // installed nor included by a public header.
 
 #include <array>
@@ -72,7 +72,7 @@ inline constexpr double kSecondTurnErrorFactor = 0x1p-102;
 // The exact sign of the turn of a, b, c: +1 left, -1 right, 0 when the
 // three are on one line (two of them equal included). Any finite points,
 // subnormal to the largest double. Out of line and rare: the
-// second stage first, then exact expansion arithmetic.
+// second stage first, then the exact sum of the six products.
 [[nodiscard]] int ExactTurn(TMyPoint a, TMyPoint b, TMyPoint c) noexcept;
 
 // The filter on the rounded differences b - a and c - b, then, where it
@@ -94,7 +94,8 @@ inline constexpr double kSecondTurnErrorFactor = 0x1p-102;
 [[nodiscard]] BoundedTurn BoundedTurnOfCorners(TMyPoint a, TMyPoint b, TMyPoint c) noexcept;
 
 // The last stage of ExactTurn alone: the six products of coordinates,
-// added up exactly in expansion arithmetic. Exact for any finite points.
+// added up by the library's exact sum of products. Exact for any finite
+// points.
 [[nodiscard]] int ExpansionTurn(TMyPoint a, TMyPoint b, TMyPoint c) noexcept;
 
 }  // namespace orientation
