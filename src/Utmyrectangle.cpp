@@ -22,28 +22,29 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 // within
 //     (kBisectorRoundingUlps * perimeter + kRoundedCornerUlps * largest)
 //         * kEpsilon * magnification,
-// the magnification being, to within a factor of two from below, the sum of
-// the reciprocal sines of the two angles at which the pairs of bisectors
-// cross, which is at least 2. Relative to the crossings, both terms are
-// errors of the bisector lines, which those angles magnify:
+// the magnification being the sum of the reciprocal sines of the two angles
+// at which the pairs of bisectors cross, which is at least 2. The two
+// crossings of any convex figure lie |a + c - b - d| / (2 sin) apart, the
+// defect of its opposite sides over twice that sine; so both terms are
+// magnified alike:
 // - the test's own rounding: each bisector direction it forms is within
 //   14 units of 2^-53 of its length, each denominator within 30 units of
 //   the product of the directions' lengths, and the crossings lie at most
-//   half the perimeter from the corners, which bounds the error by 16.5
-//   units of the perimeter times the sum of the reciprocal sines; the
-//   errors that the angles do not magnify fit into the floor of 2 of that
-//   sum. Twice 16.5 for the factor of two: a figure whose corners are
-//   exactly tangential, as doubles, always lies within this term.
+//   half the perimeter from the corners, which bounds the error by 16.25
+//   units of the perimeter times the sum of the reciprocal sines: a figure
+//   whose corners are exactly tangential, as doubles, always lies within
+//   this term.
 // - the rounding of the corners themselves, half a unit in the last place of
-//   the largest coordinate each, which turns and shifts the bisectors of a
-//   figure that was tangential before its corners were rounded: a figure
-//   far from the origin can be no more exact than its coordinates. Measured,
-//   not bounded: tangential figures rounded once put their crossings at most
-//   0.76 of these units apart, and 1.5 is twice that.
+//   the largest coordinate each, which changes the defect of a figure that
+//   was tangential before its corners were rounded by at most 4 units of
+//   2^-52 of that coordinate, and so its crossings by at most one unit of
+//   this term: a figure far from the origin can be no more exact than its
+//   coordinates. The sixteenth above 1 pays for the rounding of the
+//   allowance itself.
 // docs/proofs/figure-test.md derives both, and what they leave to tell a
 // figure without an incircle from one with.
-constexpr double kBisectorRoundingUlps = 33.0;
-constexpr double kRoundedCornerUlps = 1.5;
+constexpr double kBisectorRoundingUlps = 16.5;
+constexpr double kRoundedCornerUlps = 1.0625;
 
 // Every figure is first brought near unit size, its largest coordinate in
 // [1, 2), by a power of two: exact, and cheap beside the test. Then no side
@@ -247,13 +248,12 @@ struct Numbering {
   const double q1q2 = q1 * q2;
   const TMyPoint apart = d0 * (n1 * q2) - s0 * q1q2 - d1 * (n2 * q1);
   // |d0| |d3| / |q1| is the reciprocal sine of the angle at which the
-  // bisectors of corners 0 and 3 cross; multiplied through by q1 q2, the
-  // magnification is |d0| |d3| |q2| + |d1| |d2| |q1|, here with each length
-  // taken as its largest coordinate magnitude, at least 1/sqrt(2) of it,
-  // and no square root.
-  const auto size = [](TMyPoint d) { return std::max(std::fabs(d.x), std::fabs(d.y)); };
-  const double magnification =
-      size(d0) * size(d3) * std::fabs(q2) + size(d1) * size(d2) * std::fabs(q1);
+  // bisectors of corners 0 and 3 cross, and |d1| |d2| / |q2| that of the
+  // other pair, whose angle adds up with it to a straight one: the same
+  // sine. Multiplied through by q1 q2, the magnification is then
+  // 2 |d0| |d3| |q2|, the lengths taken whole, with one square root.
+  const auto squared = [](TMyPoint d) { return d.x * d.x + d.y * d.y; };
+  const double magnification = 2.0 * std::sqrt(squared(d0) * squared(d3)) * std::fabs(q2);
   const double allowance =
       (kBisectorRoundingUlps * perimeter + kRoundedCornerUlps * largest) * magnification * kEpsilon;
   // Bitwise, not short-circuit: whether a figure has an incircle is a coin

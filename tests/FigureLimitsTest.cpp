@@ -328,3 +328,60 @@ TEST(FigureScale, AFigureSpanningTheWholeRangeAnswersAlikeAtEveryScale) {
     EXPECT_EQ(Verdict(scaled), verdict) << "scaled by 2^" << exponent;
   }
 }
+
+// Rectangles 1 wide and 1 + k units in the last place high, at 1.5 * 2^40,
+// where that unit is 2^-12: far from the origin, the allowance is the
+// rounding of the corners, and the perimeter's part of it is 10^-10 of a
+// unit. Their crossings lie k units apart. Rounding a square once moves
+// each coordinate by at most half a unit, which leaves its sides at most 2
+// units apart; the allowance covers moves of up to 2^-53 of the largest
+// coordinate, three quarters of a unit here, which leave them 3 units apart
+// (the bound of the corners' rounding, reached), and no more than that.
+TEST(Allowance, CoversTheRoundingOfTheCornersAndNoMore) {
+  struct Row {
+    int unitsTaller;
+    bool verdict;
+  };
+  constexpr double kFar = 0x1.8p40;
+  constexpr double kUnit = 0x1p-12;
+  for (const Row row : {Row{0, true}, Row{1, true}, Row{2, true}, Row{3, true}, Row{4, false},
+                        Row{6, false}, Row{-3, true}, Row{-4, false}}) {
+    const double height = 1.0 + row.unitsTaller * kUnit;
+    for (const double x : {kFar, -kFar - 1.0}) {
+      const Outline rectangle{TMyPoint(x, kFar), TMyPoint(x + 1.0, kFar),
+                              TMyPoint(x + 1.0, kFar + height), TMyPoint(x, kFar + height)};
+      EXPECT_EQ(Verdict(rectangle), row.verdict) << row.unitsTaller << " units taller";
+    }
+  }
+}
+
+// Rectangles turned by 45 degrees near the origin, (0, 0), (a, a),
+// (a - b, a + b), (-b, b) with a = 2^20: their crossings lie |a - b| apart
+// in each coordinate, which the allowance measures in units of
+// 2^-52 P Sigma = 2^-32 * 11.3 here. The test's own rounding can reach
+// 16.25 such units, so the allowance must cover that much; and at 30 units
+// the figure must answer no, as it does, though the bound proves it only
+// from 33.6.
+TEST(Allowance, CoversTheTestsOwnRoundingNearTheOriginAndNoMore) {
+  struct Row {
+    int unitsApart;
+    bool verdict;
+  };
+  constexpr double kA = 0x1p20;
+  const long double unit = 0x1p-52L * 4 * std::sqrt(2.0L) * 2 * kA;
+  for (const Row row : {Row{0, true}, Row{12, true}, Row{30, false}, Row{40, false}}) {
+    // b a multiple of 2^-31, so that every corner is a double.
+    const double b =
+        kA -
+        std::ldexp(static_cast<double>(std::round(std::ldexp(row.unitsApart * unit, 31))), -31);
+    const Outline turned{TMyPoint(0, 0), TMyPoint(kA, kA), TMyPoint(kA - b, kA + b),
+                         TMyPoint(-b, b)};
+    // And its mirror image, whose crossings lie along the other diagonal.
+    Outline mirrored = turned;
+    for (TMyPoint& corner : mirrored) {
+      corner.x = -corner.x;
+    }
+    EXPECT_EQ(Verdict(turned), row.verdict) << row.unitsApart << " units apart";
+    EXPECT_EQ(Verdict(mirrored), row.verdict) << row.unitsApart << " units apart";
+  }
+}

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -77,16 +78,16 @@ using extreme::Outline;
 // fraction of the side it runs along (negative: outwards).
 using SlidFigure = std::function<Outline(long double)>;
 
-// The largest slide, between 0 and `far`, at which the figure still answers
-// yes, found by bisection between a slide that answers yes and one that
-// answers no; the defect of the figure there. When the figure does not
-// answer yes even unslid, 0; when it still does at `far`, the defect there.
-[[nodiscard]] inline long double EdgeDefect(const SlidFigure& figure, long double far) {
+// The figure at the largest slide, between 0 and `far`, at which it still
+// answers yes, found by bisection between a slide that answers yes and one
+// that answers no. When the figure does not answer yes even unslid, none;
+// when it still does at `far`, the figure there.
+[[nodiscard]] inline std::optional<Outline> EdgeFigure(const SlidFigure& figure, long double far) {
   if (!Verdict(figure(0))) {
-    return 0;
+    return std::nullopt;
   }
   if (Verdict(figure(far))) {
-    return extreme::PitotDefect(figure(far));
+    return figure(far);
   }
   long double yes = 0;
   long double no = far;
@@ -94,7 +95,13 @@ using SlidFigure = std::function<Outline(long double)>;
     const long double middle = (yes + no) / 2;
     (Verdict(figure(middle)) ? yes : no) = middle;
   }
-  return extreme::PitotDefect(figure(yes));
+  return figure(yes);
+}
+
+// The defect of the figure at that edge; 0 when there is none.
+[[nodiscard]] inline long double EdgeDefect(const SlidFigure& figure, long double far) {
+  const std::optional<Outline> edge = EdgeFigure(figure, far);
+  return edge ? extreme::PitotDefect(*edge) : 0;
 }
 
 // One corner slid along the line to one of its neighbours by `by` of that
