@@ -368,7 +368,7 @@ TEST(Allowance, CoversTheTestsOwnRoundingNearTheOriginAndNoMore) {
     bool verdict;
   };
   constexpr double kA = 0x1p20;
-  const long double unit = 0x1p-52L * 4 * std::sqrt(2.0L) * 2 * kA;
+  const long double unit = 0x1p-52L * 4 * std::sqrt(2.0L) * 2 * static_cast<long double>(kA);
   for (const Row row : {Row{0, true}, Row{12, true}, Row{30, false}, Row{40, false}}) {
     // b a multiple of 2^-31, so that every corner is a double.
     const double b =

@@ -100,7 +100,7 @@ std::array<Slide, 4> SlidesTo(const Outline& o, std::size_t corner, long double 
 // The finest Pitot defect that Theorem 2 proves to answer no, for a figure
 // whose largest coordinate is `largestOverPerimeter` of its perimeter.
 long double ProvenDefect(long double largestOverPerimeter) {
-  constexpr long double kEpsilon = std::numeric_limits<double>::epsilon();
+  constexpr long double kEpsilon = 0x1p-52L;  // DBL_EPSILON
   return 4 * std::sqrt(2.0L) * kEpsilon * (33.25L + 1.09L * largestOverPerimeter);
 }
 
