@@ -68,7 +68,14 @@ std::optional<int> SecondStageSign(TMyPoint a, TMyPoint b, TMyPoint c) noexcept 
   const double pError = ProductError(x1.hi, y2.hi, p);
   const double qError = ProductError(y1.hi, x2.hi, q);
   if (x1.lo == 0.0 && y1.lo == 0.0 && x2.lo == 0.0 && y2.lo == 0.0) {
-    // The sides are exact: their turn is the exact sum of two products.
+    // The sides are exact: their turn is p - q + pError - qError. Where the
+    // two products round to one double, as they do for every three corners
+    // exactly on a line, it is the difference of the two errors, whose sign
+    // one rounded subtraction keeps.
+    if (p == q) {
+      const double errors = pError - qError;
+      return errors > 0.0 ? 1 : (errors < 0.0 ? -1 : 0);
+    }
     const std::array<ProductTerm, 2> turn{{{x1.hi, y2.hi, 0, false}, {y1.hi, x2.hi, 0, true}}};
     return SignOf(turn);
   }

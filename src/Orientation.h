@@ -26,8 +26,9 @@ inline constexpr double kTurnErrorFactor = 0x1.8000000000008p-52;
 
 // What underflow can add, absolutely, where products or sides fall below
 // the normal range: sides of a figure brought near unit size may be rounded
-// once more there, and each product once.
-inline constexpr double kTurnUnderflowAllowance = 0x1p-1070;
+// once more there, by half a subnormal unit times a factor of at most 4,
+// and each product once: 11 halves of that unit at most, and 12 here.
+inline constexpr double kTurnUnderflowAllowance = 0x1.8p-1072;
 
 // The filter's turn of two consecutive sides of a figure,
 // in.x * out.y - in.y * out.x as rounded, and the bound on its error: when

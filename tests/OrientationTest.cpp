@@ -620,15 +620,38 @@ TEST(TurnFilter, SidesThatUnderflowWhenBroughtToUnitSizeNeedTheAbsolutePart) {
 // covers what underflow loses, and no more than it must: a turn of 24
 // units of the smallest subnormal, from sides whose products are exact, is
 // vouched for.
-TEST(TurnFilter, VouchesForAnExactTurnOfTwentyFourSubnormalUnits) {
+TEST(TurnFilter, VouchesForAnExactTurnOfNineSubnormalUnits) {
   const double unit = std::numeric_limits<double>::denorm_min();
   const TMyPoint a(0, 0);
-  const TMyPoint b(24 * unit, 0);
-  const TMyPoint c(24 * unit, 1);
+  const TMyPoint b(9 * unit, 0);
+  const TMyPoint c(9 * unit, 1);
   const orientation::BoundedTurn t = orientation::BoundedTurnOfCorners(a, b, c);
-  EXPECT_EQ(t.turn, 24 * unit);
+  EXPECT_EQ(t.turn, 9 * unit);
   EXPECT_GT(t.turn, t.bound);
   EXPECT_EQ(orientation::Turn(a, b, c), 1);
+}
+
+// A spike, two corners near (-2, 0) and one near (2, 0), times 2^1000,
+// brought to unit size as the figure test brings its sides: its y-sides
+// round to the subnormal grid at near ties, each by almost half a unit,
+// and the x-sides of nearly 4 multiply that. The rounded sides turn the
+// other way than the corners do, by 8 halves of a subnormal unit: what
+// the absolute part of the bound, 12 of them, must cover.
+TEST(TurnFilter, ASpikeWhoseSidesUnderflowNeedsTwoThirdsOfTheAbsolutePart) {
+  const TMyPoint a(-0x1.ffffffffffff8p+1000, 0);
+  const TMyPoint b(0x1.ffffffffffff5p+1000, -0x1.0000000008addp-75);
+  const TMyPoint c(-0x1.ff92a57aad2f7p+1000, -0x1.5905b98p-103);
+  const auto side = [](TMyPoint from, TMyPoint to) { return (to - from) * 0x1p-1000; };
+  const orientation::BoundedTurn t = orientation::BoundedTurnOf(side(a, b), side(b, c));
+  const int exact = RationalTurn(a, b, c);
+  ASSERT_NE(exact, 0);
+  // The rounded sides turn the wrong way, by that much beyond the relative part.
+  const double relative = t.bound - orientation::kTurnUnderflowAllowance;
+  EXPECT_EQ(t.turn > 0 ? 1 : -1, -exact);
+  EXPECT_GE(std::fabs(t.turn) - relative, 0x1p-1072);
+  // And the filter leaves the turn to the exact stages, which get it right.
+  EXPECT_LE(std::fabs(t.turn), t.bound);
+  EXPECT_EQ(orientation::Turn(a, b, c), exact);
 }
 
 }  // namespace
