@@ -167,14 +167,15 @@ struct Numbering {
   const auto decided = [&](orientation::BoundedTurn t) { return left(t) | right(t); };
   const int allDecided =
       decided(turns[0]) & decided(turns[1]) & decided(turns[2]) & decided(turns[3]);
-  if (allDecided == 0) [[unlikely]] {
-    // A side of no length: two corners in one place, or a side whose
-    // corners differ by less than underflow leaves. Either way the figure
-    // is not strictly convex as its sides stand.
-    const auto point = [](TMyPoint side) { return side.x == 0.0 && side.y == 0.0; };
-    if (point(s[0]) || point(s[1]) || point(s[2]) || point(s[3])) {
-      return 0.0;
-    }
+  // A side of no length, two corners in one place or a side whose corners
+  // differ by less than underflow leaves, makes a figure that is not
+  // strictly convex as its sides stand: its two turns are straight, so it
+  // answers 0 below without the exact stages.
+  const auto point = [](TMyPoint side) {
+    return static_cast<int>(side.x == 0.0) & static_cast<int>(side.y == 0.0);
+  };
+  const int aSideIsAPoint = point(s[0]) | point(s[1]) | point(s[2]) | point(s[3]);
+  if ((allDecided | aSideIsAPoint) == 0) [[unlikely]] {
     // A turn that the sides show as straight because underflow took a
     // coordinate of a side whose corners differ there: the figure is
     // thinner than 2^-1074 of its size, and the sides, which the rest of
