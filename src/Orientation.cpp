@@ -40,14 +40,17 @@ using incircle::detail::TwoSum;
 // every difference, product and error term below is a multiple of 2^-904
 // and at most 2^1003: nothing overflows, nothing non-zero is subnormal, and
 // each operation is rounded relatively, by at most u = 2^-53.
-[[nodiscard]] bool InSecondStageRange(double value) noexcept {
+[[nodiscard]] int InSecondStageRange(double value) noexcept {
   const double magnitude = std::fabs(value);
-  return magnitude == 0.0 || (magnitude >= 0x1p-400 && magnitude <= 0x1p500);
+  return static_cast<int>(magnitude == 0.0) |
+         (static_cast<int>(magnitude >= 0x1p-400) & static_cast<int>(magnitude <= 0x1p500));
 }
 
+// Bitwise, not short-circuit: the coordinates come in no order that a
+// branch could learn.
 [[nodiscard]] bool InSecondStageRange(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
-  return InSecondStageRange(a.x) && InSecondStageRange(a.y) && InSecondStageRange(b.x) &&
-         InSecondStageRange(b.y) && InSecondStageRange(c.x) && InSecondStageRange(c.y);
+  return (InSecondStageRange(a.x) & InSecondStageRange(a.y) & InSecondStageRange(b.x) &
+          InSecondStageRange(b.y) & InSecondStageRange(c.x) & InSecondStageRange(c.y)) != 0;
 }
 
 }  // namespace
@@ -67,6 +70,16 @@ std::optional<int> SecondStageSign(TMyPoint a, TMyPoint b, TMyPoint c) noexcept 
   const Pair h = TwoSum(p, -q);
   const double pError = ProductError(x1.hi, y2.hi, p);
   const double qError = ProductError(y1.hi, x2.hi, q);
+  // What the left-out parts add, to first order; the products of two of
+  // them, at most u^2 of the sides' products, are left out and bounded.
+  // Where the sides are exact, all of that is 0.
+  const double rest = ((h.lo + pError) - qError) +
+                      ((x1.hi * y2.lo + x1.lo * y2.hi) - (y1.hi * x2.lo + y1.lo * x2.hi));
+  const double turn = h.hi + rest;
+  const double bound = kSecondTurnErrorFactor * (std::fabs(h.hi) + (std::fabs(p) + std::fabs(q)));
+  if (std::fabs(turn) > bound) {
+    return turn > 0.0 ? 1 : -1;
+  }
   if (x1.lo == 0.0 && y1.lo == 0.0 && x2.lo == 0.0 && y2.lo == 0.0) {
     // The sides are exact: their turn is p - q + pError - qError. Where the
     // two products round to one double, as they do for every three corners
@@ -76,17 +89,8 @@ std::optional<int> SecondStageSign(TMyPoint a, TMyPoint b, TMyPoint c) noexcept 
       const double errors = pError - qError;
       return errors > 0.0 ? 1 : (errors < 0.0 ? -1 : 0);
     }
-    const std::array<ProductTerm, 2> turn{{{x1.hi, y2.hi, 0, false}, {y1.hi, x2.hi, 0, true}}};
-    return SignOf(turn);
-  }
-  // What the left-out parts add, to first order; the products of two of
-  // them, at most u^2 of the sides' products, are left out and bounded.
-  const double rest = ((h.lo + pError) - qError) +
-                      ((x1.hi * y2.lo + x1.lo * y2.hi) - (y1.hi * x2.lo + y1.lo * x2.hi));
-  const double turn = h.hi + rest;
-  const double bound = kSecondTurnErrorFactor * (std::fabs(h.hi) + (std::fabs(p) + std::fabs(q)));
-  if (std::fabs(turn) > bound) {
-    return turn > 0.0 ? 1 : -1;
+    const std::array<ProductTerm, 2> exact{{{x1.hi, y2.hi, 0, false}, {y1.hi, x2.hi, 0, true}}};
+    return SignOf(exact);
   }
   return std::nullopt;
 }
