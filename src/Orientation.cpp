@@ -55,7 +55,7 @@ using incircle::detail::TwoSum;
 
 }  // namespace
 
-std::optional<int> SecondStageSign(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
+std::optional<SecondStageTurn> SecondStageTurnOf(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
   if (!InSecondStageRange(a, b, c)) {
     return std::nullopt;
   }
@@ -65,31 +65,46 @@ std::optional<int> SecondStageSign(TMyPoint a, TMyPoint b, TMyPoint c) noexcept 
   const Pair x2 = TwoSum(c.x, -b.x);
   const Pair y2 = TwoSum(c.y, -b.y);
   // The turn of the rounded sides, exactly: h + hError + pError - qError.
-  const double p = x1.hi * y2.hi;
-  const double q = y1.hi * x2.hi;
-  const Pair h = TwoSum(p, -q);
-  const double pError = ProductError(x1.hi, y2.hi, p);
-  const double qError = ProductError(y1.hi, x2.hi, q);
+  SecondStageTurn stage;
+  stage.p = x1.hi * y2.hi;
+  stage.q = y1.hi * x2.hi;
+  const Pair h = TwoSum(stage.p, -stage.q);
+  stage.pError = ProductError(x1.hi, y2.hi, stage.p);
+  stage.qError = ProductError(y1.hi, x2.hi, stage.q);
   // What the left-out parts add, to first order; the products of two of
   // them, at most u^2 of the sides' products, are left out and bounded.
   // Where the sides are exact, all of that is 0.
-  const double rest = ((h.lo + pError) - qError) +
+  const double rest = ((h.lo + stage.pError) - stage.qError) +
                       ((x1.hi * y2.lo + x1.lo * y2.hi) - (y1.hi * x2.lo + y1.lo * x2.hi));
-  const double turn = h.hi + rest;
-  const double bound = kSecondTurnErrorFactor * (std::fabs(h.hi) + (std::fabs(p) + std::fabs(q)));
-  if (std::fabs(turn) > bound) {
-    return turn > 0.0 ? 1 : -1;
+  stage.leading = h.hi;
+  stage.rest = rest;
+  stage.bounded = {h.hi + rest, kSecondTurnErrorFactor *
+                                    (std::fabs(h.hi) + (std::fabs(stage.p) + std::fabs(stage.q)))};
+  stage.sidesExact = x1.lo == 0.0 && y1.lo == 0.0 && x2.lo == 0.0 && y2.lo == 0.0;
+  return stage;
+}
+
+std::optional<int> SecondStageSign(TMyPoint a, TMyPoint b, TMyPoint c) noexcept {
+  const std::optional<SecondStageTurn> stage = SecondStageTurnOf(a, b, c);
+  if (!stage) {
+    return std::nullopt;
   }
-  if (x1.lo == 0.0 && y1.lo == 0.0 && x2.lo == 0.0 && y2.lo == 0.0) {
+  const BoundedTurn t = stage->bounded;
+  if (std::fabs(t.turn) > t.bound) {
+    return t.turn > 0.0 ? 1 : -1;
+  }
+  if (stage->sidesExact) {
     // The sides are exact: their turn is p - q + pError - qError. Where the
     // two products round to one double, as they do for every three corners
     // exactly on a line, it is the difference of the two errors, whose sign
     // one rounded subtraction keeps.
-    if (p == q) {
-      const double errors = pError - qError;
+    if (stage->p == stage->q) {
+      const double errors = stage->pError - stage->qError;
       return errors > 0.0 ? 1 : (errors < 0.0 ? -1 : 0);
     }
-    const std::array<ProductTerm, 2> exact{{{x1.hi, y2.hi, 0, false}, {y1.hi, x2.hi, 0, true}}};
+    const TMyPoint in = b - a;
+    const TMyPoint out = c - b;
+    const std::array<ProductTerm, 2> exact{{{in.x, out.y, 0, false}, {in.y, out.x, 0, true}}};
     return SignOf(exact);
   }
   return std::nullopt;

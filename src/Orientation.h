@@ -62,6 +62,25 @@ struct BoundedTurn {
 // first order is exact; what it leaves out or rounds is of order u^2.
 inline constexpr double kSecondTurnErrorFactor = 0x1p-102;
 
+// The second stage's turn of a, b, c: that of the rounded sides plus, to
+// first order, what their rounding left out, with its bound, and the two
+// parts it is the rounded sum of; the two products of the rounded sides
+// and their exact errors; and whether the sides are exact. No value when a
+// coordinate lies outside [2^-400, 2^500] in magnitude and is not zero.
+struct SecondStageTurn {
+  BoundedTurn bounded;
+  double leading = 0.0;  // the rounded difference of the two products
+  double rest = 0.0;     // what is added to it
+  double p = 0.0;
+  double q = 0.0;
+  double pError = 0.0;
+  double qError = 0.0;
+  bool sidesExact = false;
+};
+
+[[nodiscard]] std::optional<SecondStageTurn> SecondStageTurnOf(TMyPoint a, TMyPoint b,
+                                                               TMyPoint c) noexcept;
+
 // The second stage, out of line, for triples the filter cannot vouch for:
 // the sides' rounding errors, recovered exactly, taken into account to
 // first order, and where the sides are exact, their turn exactly. The sign

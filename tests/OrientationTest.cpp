@@ -444,6 +444,68 @@ TEST(ExactTurn, SecondStageDecidesNearlyCollinearCornersExactly) {
 // Three corners exactly on a line whose differences round: the second
 // stage never vouches for a turn, and where the sides are exact it finds
 // the turn 0 itself.
+// The second stage's error, |exact turn - its turn|, relative to its bound,
+// climbed towards the worst case over nearly collinear corners whose
+// differences round: sides just above powers of two, where rounding errors
+// are largest relative to what they round, nudged a few units in the last
+// place at a time. Where the stage vouches, it is right, and its turn
+// before the last rounding lies within the bound of the exact one.
+TEST(ExactTurn, SecondStageSearchForItsWorstCaseStaysWithinItsBound) {
+  std::mt19937_64 random(41);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const auto errorOf = [](TMyPoint a, TMyPoint b, TMyPoint c) {
+    const std::optional<orientation::SecondStageTurn> stage =
+        orientation::SecondStageTurnOf(a, b, c);
+    if (!stage || stage->sidesExact) {
+      return 0.0;
+    }
+    const mpq_class exact = (mpq_class(b.x) - mpq_class(a.x)) * (mpq_class(c.y) - mpq_class(b.y)) -
+                            (mpq_class(b.y) - mpq_class(a.y)) * (mpq_class(c.x) - mpq_class(b.x));
+    const orientation::BoundedTurn t = stage->bounded;
+    if (std::fabs(t.turn) > t.bound) {
+      EXPECT_EQ(t.turn > 0 ? 1 : -1, sgn(exact)) << Describe({a, b, c});
+    }
+    // The error of the sum before its last rounding, as the proof bounds it.
+    const mpq_class error = abs(exact - (mpq_class(stage->leading) + mpq_class(stage->rest)));
+    return mpq_class(error / mpq_class(t.bound)).get_d();
+  };
+  double worst = 0.0;
+  std::array<TMyPoint, 3> worstCorners{};
+  for (int start = 0; start < 1500; ++start) {
+    const auto justAboveAPowerOfTwo = [&] {
+      return std::ldexp(1.0 + 1e-3 * unit(random), static_cast<int>(3 * unit(random)));
+    };
+    const TMyPoint step(justAboveAPowerOfTwo(), justAboveAPowerOfTwo());
+    const TMyPoint a(-0.75 - 0.2 * unit(random), -0.75 - 0.2 * unit(random));
+    std::array<TMyPoint, 3> p{a, a + step, a + step + step * (0.5 + 0.5 * unit(random))};
+    double current = errorOf(p[0], p[1], p[2]);
+    for (int move = 0; move < 500; ++move) {
+      std::array<TMyPoint, 3> candidate = p;
+      const auto which = static_cast<std::size_t>(6 * unit(random));
+      double& coordinate =
+          (which % 2 == 0) ? candidate[which / 2 % 3].x : candidate[which / 2 % 3].y;
+      const int units = 1 + static_cast<int>(40 * unit(random));
+      const double towards = unit(random) < 0.5 ? -4.0 : 4.0;
+      for (int k = 0; k < units; ++k) {
+        coordinate = std::nextafter(coordinate, towards);
+      }
+      const double value = errorOf(candidate[0], candidate[1], candidate[2]);
+      if (value >= current) {
+        current = value;
+        p = candidate;
+      }
+    }
+    if (current > worst) {
+      worst = current;
+      worstCorners = p;
+    }
+  }
+  std::printf("second stage: worst error %.3f of its bound, at %s\n", worst,
+              Describe({worstCorners[0], worstCorners[1], worstCorners[2]}).c_str());
+  EXPECT_LT(worst, 1.0);
+  EXPECT_GT(worst, 0.1);
+}
+
 TEST(ExactTurn, SecondStageNeverVouchesForATurnOfCollinearCorners) {
   CollinearGenerator generator(38);
   int exactSides = 0;
