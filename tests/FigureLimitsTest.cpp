@@ -358,10 +358,10 @@ TEST(Allowance, CoversTheRoundingOfTheCornersAndNoMore) {
 // Rectangles turned by 45 degrees near the origin, (0, 0), (a, a),
 // (a - b, a + b), (-b, b) with a = 2^20: their crossings lie |a - b| apart
 // in each coordinate, which the allowance measures in units of
-// 2^-52 P Sigma = 2^-32 * 11.3 here. The test's own rounding can reach
-// 16.25 such units, so the allowance must cover that much; and at 30 units
-// the figure must answer no, as it does, though the bound proves it only
-// from 33.6.
+// 2^-52 P Sigma = 2^-32 * 11.3 here. The proof allows the test's own
+// rounding up to 16.25 such units, so the allowance must cover that much
+// (a figure 12 units apart answers yes); and at 30 units the figure must
+// answer no, as it does, though the bound proves it only from 33.6.
 TEST(Allowance, CoversTheTestsOwnRoundingNearTheOriginAndNoMore) {
   struct Row {
     int unitsApart;
