@@ -9,20 +9,9 @@
 # PUBLIC_HEADERS as <incircle/NAME> and none of INTERNAL_HEADERS (both
 # comma-separated), and an internal header included fails to compile.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS CONSUMER_DIR BUILD_DIR GENERATOR CXX OBJDUMP PUBLIC_HEADERS INTERNAL_HEADERS)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "BuildConsumer.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(BuildConsumer.cmake CONSUMER_DIR BUILD_DIR GENERATOR CXX OBJDUMP PUBLIC_HEADERS INTERNAL_HEADERS)
 
-function(run)
-  execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  if(NOT status STREQUAL "0")
-    string(REPLACE ";" " " command "${ARGV}")
-    message(FATAL_ERROR "failed (${status}): ${command}\n${output}")
-  endif()
-  set(output "${output}" PARENT_SCOPE)
-endfunction()
 
 set(options -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release "-DCONSUMER_PUBLIC_HEADERS=${PUBLIC_HEADERS}"
             "-DCONSUMER_INTERNAL_HEADERS=${INTERNAL_HEADERS}")

@@ -2,11 +2,8 @@
 # A .deb's control fields: its name and version, what it depends on, and a
 # description whose lines fit Debian's 80 columns.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS DPKG_DEB DEB PACKAGE VERSION)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "CheckDeb.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(CheckDeb.cmake DPKG_DEB DEB PACKAGE VERSION)
 
 function(field name out_var)
   execute_process(COMMAND "${DPKG_DEB}" -f "${DEB}" ${name} OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE

@@ -3,11 +3,8 @@
 # all of it, and nothing else: no helper of the internal headers, no inline
 # function, no template instance.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS LIBRARY INCLUDE_DIR)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "CheckExports.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(CheckExports.cmake LIBRARY INCLUDE_DIR)
 
 file(GLOB headers "${INCLUDE_DIR}/*.h")
 list(FILTER headers EXCLUDE REGEX "/incircle_export[.]h$")

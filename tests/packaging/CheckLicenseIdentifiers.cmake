@@ -4,11 +4,8 @@
 # scripts, and the templates made into source or installed files. JSON,
 # which holds no comments, and the prose of the documentation are left out.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS GIT SOURCE_DIR)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "CheckLicenseIdentifiers.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(CheckLicenseIdentifiers.cmake GIT SOURCE_DIR)
 execute_process(COMMAND "${GIT}" -C "${SOURCE_DIR}" ls-files OUTPUT_VARIABLE tracked RESULT_VARIABLE status)
 if(NOT status STREQUAL "0")
   message(FATAL_ERROR "git ls-files failed in ${SOURCE_DIR}")

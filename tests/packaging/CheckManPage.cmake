@@ -3,11 +3,8 @@
 # from groff, with its sections in order, and saying what the program
 # answers, in which version.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS MAN PAGE VERSION)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "CheckManPage.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(CheckManPage.cmake MAN PAGE VERSION)
 if(NOT EXISTS "${PAGE}")
   message(FATAL_ERROR "no manual page at ${PAGE}")
 endif()

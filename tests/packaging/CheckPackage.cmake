@@ -3,11 +3,8 @@
 # checks that it holds every path in REQUIRED, that the only headers in it
 # are those REQUIRED names, and that no path matches FORBIDDEN.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS LIST_COMMAND REQUIRED)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "CheckPackage.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(CheckPackage.cmake LIST_COMMAND REQUIRED)
 
 execute_process(COMMAND ${LIST_COMMAND} OUTPUT_VARIABLE listing RESULT_VARIABLE status ERROR_VARIABLE errors)
 if(NOT status STREQUAL "0")

@@ -8,24 +8,12 @@
 # difference it says what differs: diffoscope's report where diffoscope is
 # installed, otherwise the members whose listing or content differs.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS SOURCE_DIR WORK_DIR PRESET PACKAGES GIT)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "CheckReproducible.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(CheckReproducible.cmake SOURCE_DIR WORK_DIR PRESET PACKAGES GIT)
 if(NOT FAKETIME)
   message(FATAL_ERROR "faketime is not installed (apt-get install faketime): the second build cannot run later")
 endif()
 
-function(run)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "WORKING_DIRECTORY" "COMMAND")
-  execute_process(COMMAND ${arg_COMMAND} WORKING_DIRECTORY "${arg_WORKING_DIRECTORY}" RESULT_VARIABLE status
-                  OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  if(NOT status STREQUAL "0")
-    string(REPLACE ";" " " command "${arg_COMMAND}")
-    message(FATAL_ERROR "failed (${status}): ${command}\n${output}")
-  endif()
-endfunction()
 
 # Each build starts from a clone of the commit, so that nothing of this
 # build tree or of uncommitted work takes part.
@@ -52,7 +40,7 @@ foreach(index RANGE 1)
     set(later "${FAKETIME}" -f +400d)
   endif()
   file(MAKE_DIRECTORY "${tree}")
-  run(COMMAND "${GIT}" clone --quiet --no-hardlinks "${SOURCE_DIR}" "${tree}")
+  run("${GIT}" clone --quiet --no-hardlinks "${SOURCE_DIR}" "${tree}")
   # The builder's own time: cpack takes the commit's.
   unset(ENV{SOURCE_DATE_EPOCH})
   set(steps "cmake --preset ${PRESET} -DINCIRCLE_BUILD_PACKAGE_TESTS=OFF"
@@ -60,7 +48,7 @@ foreach(index RANGE 1)
   list(JOIN steps " && " script)
   list(JOIN later " " later_text)
   message(STATUS "building in ${tree}: umask ${umask}; ${later_text} ${script}")
-  run(COMMAND ${later} sh -c "umask ${umask} && ${script}" WORKING_DIRECTORY "${tree}")
+  run(${later} sh -c "umask ${umask} && ${script}" WORKING_DIRECTORY "${tree}")
 endforeach()
 
 list(GET builds 0 first)

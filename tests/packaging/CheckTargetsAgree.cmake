@@ -4,11 +4,8 @@
 # prints what the program built like its library prints. Skipped, and says
 # so, where the CPU cannot run x86-64-v3 code.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS SOURCE_DIR PROGRAM_DIR WORK_DIR GENERATOR CXX)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "CheckTargetsAgree.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(CheckTargetsAgree.cmake SOURCE_DIR PROGRAM_DIR WORK_DIR GENERATOR CXX)
 file(REMOVE_RECURSE "${WORK_DIR}")
 
 file(MAKE_DIRECTORY "${WORK_DIR}")
@@ -22,14 +19,6 @@ if(NOT status STREQUAL "0")
   return()
 endif()
 
-function(run)
-  execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-  if(NOT status STREQUAL "0")
-    string(REPLACE ";" " " command "${ARGV}")
-    message(FATAL_ERROR "failed (${status}): ${command}\n${output}${errors}")
-  endif()
-  set(output "${output}" PARENT_SCOPE)
-endfunction()
 
 set(flavours plain v3)
 set(plain_flags "")

@@ -4,19 +4,9 @@
 # OPTIONS (a shared library, say) and, with ARCHIVE_DIR, also packs that
 # build as a .tar.gz and unpacks it there, as a user would.
 cmake_minimum_required(VERSION 3.25)
-foreach(required IN ITEMS BUILD_DIR PREFIX CONFIG)
-  if(NOT DEFINED ${required})
-    message(FATAL_ERROR "InstallProject.cmake needs -D${required}=...")
-  endif()
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/ScriptSupport.cmake")
+require_definitions(InstallProject.cmake BUILD_DIR PREFIX CONFIG)
 
-function(run)
-  execute_process(COMMAND ${ARGV} RESULT_VARIABLE status)
-  if(NOT status STREQUAL "0")
-    string(REPLACE ";" " " command "${ARGV}")
-    message(FATAL_ERROR "failed (${status}): ${command}")
-  endif()
-endfunction()
 
 if(DEFINED SOURCE_DIR)
   file(REMOVE_RECURSE "${BUILD_DIR}")
