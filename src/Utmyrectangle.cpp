@@ -210,7 +210,8 @@ struct Numbering {
   // Each side is a neighbour's distance for two corners: measured once. Near
   // unit size no square overflows, and one that underflows belongs
   // to a side too short for its bisectors' crossings to be trusted below.
-  const auto length = [](TMyPoint side) { return std::sqrt(side.x * side.x + side.y * side.y); };
+  const auto squared = [](TMyPoint v) { return v.x * v.x + v.y * v.y; };
+  const auto length = [&](TMyPoint side) { return std::sqrt(squared(side)); };
   const std::array<double, 4> lengths{length(sides[0]), length(sides[1]), length(sides[2]),
                                       length(sides[3])};
   // Opposite sides first: the same sum for every numbering.
@@ -260,7 +261,6 @@ struct Numbering {
   // other pair, whose angle adds up with it to a straight one: the same
   // sine. Multiplied through by q1 q2, the magnification is then
   // 2 |d0| |d3| |q2|, the lengths taken whole, with one square root.
-  const auto squared = [](TMyPoint d) { return d.x * d.x + d.y * d.y; };
   const double magnification = 2.0 * std::sqrt(squared(d0) * squared(d3)) * std::fabs(q2);
   const double allowance =
       (kBisectorRoundingUlps * perimeter + kRoundedCornerUlps * largest) * magnification * kEpsilon;

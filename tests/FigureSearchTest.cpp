@@ -104,16 +104,21 @@ long double ProvenDefect(long double largestOverPerimeter) {
   return 4 * std::sqrt(2.0L) * kEpsilon * (33.25L + 1.09L * largestOverPerimeter);
 }
 
-long double LargestOverPerimeter(const Outline& o) {
+long double LargestCoordinate(const Outline& o) {
   long double largest = 0;
+  for (const TMyPoint p : o) {
+    largest = std::max({largest, static_cast<long double>(std::fabs(p.x)),
+                        static_cast<long double>(std::fabs(p.y))});
+  }
+  return largest;
+}
+
+long double LargestOverPerimeter(const Outline& o) {
   long double perimeter = 0;
   for (std::size_t k = 0; k < 4; ++k) {
-    largest = std::max({largest, std::fabs(static_cast<long double>(o[k].x)),
-                        std::fabs(static_cast<long double>(o[k].y))});
-    const extreme::Wide side = extreme::Difference(o[(k + 1) % 4], o[k]);
-    perimeter += std::hypot(side.x, side.y);
+    perimeter += extreme::SideLength(o, k);
   }
-  return largest / perimeter;
+  return LargestCoordinate(o) / perimeter;
 }
 
 // The largest defect that answers yes over the four slides of one corner,
@@ -300,11 +305,7 @@ long double RoundedCornerUnits(const Outline& f) {
         {static_cast<long double>(f[a].x) + t * u.x, static_cast<long double>(f[a].y) + t * u.y},
         size(u) * size(v) / std::fabs(cross(u, v))};
   };
-  long double largest = 0;
-  for (const TMyPoint p : f) {
-    largest = std::max({largest, static_cast<long double>(std::fabs(p.x)),
-                        static_cast<long double>(std::fabs(p.y))});
-  }
+  const long double largest = LargestCoordinate(f);
   // The pairs the figure test crosses: the lowest corner (smallest x, then
   // y) with its higher neighbour, its lower neighbour with the corner
   // opposite.
